@@ -311,6 +311,7 @@ struct VstPatchChunkInfo;
 struct MidiProgramName;
 struct MidiProgramCategory;
 struct MidiKeyName;
+struct VstWindow;
 
 enum VstPlugCategory {
     kPlugCategUnknown = 0,
