@@ -1,0 +1,12 @@
+// One stored program: the eighteen normalised values and a name.
+#pragma once
+
+#include "shell/vstinterface.h"
+
+constexpr int kNumParams = 18;
+constexpr int kNumPrograms = 1;
+
+struct ProgramRecord {
+    float values[kNumParams];
+    char name[kVstMaxProgNameLen];
+};
