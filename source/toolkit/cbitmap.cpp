@@ -1,0 +1,40 @@
+#include "toolkit/cbitmap.h"
+
+#include "toolkit/bitmapresources.h"
+#include "toolkit/bmpimage.h"
+
+namespace {
+int live = 0;
+}
+
+CBitmap::CBitmap(long resourceId) : resourceId(resourceId)
+{
+    ++live;
+    BitmapResource res;
+    BmpImage image;
+    if (findBitmapResource(int(resourceId), &res) && image.decode(res.data, res.size)) {
+        width = image.width();
+        height = image.height();
+        pixels = image.pixels();
+    }
+}
+
+CBitmap::CBitmap(int w, int h, const std::vector<uint32_t>& px) : resourceId(0)
+{
+    ++live;
+    if (w > 0 && h > 0 && px.size() == size_t(w) * size_t(h)) {
+        width = w;
+        height = h;
+        pixels = px;
+    }
+}
+
+CBitmap::~CBitmap() { --live; }
+
+void CBitmap::forget()
+{
+    if (--references == 0)
+        delete this;
+}
+
+int CBitmap::liveCount() { return live; }

@@ -1,0 +1,26 @@
+// The seam between the frame and the operating system's window. The frame
+// draws into its own buffer; a platform window shows it and feeds it input.
+#pragma once
+
+#include <vector>
+
+#include "toolkit/crect.h"
+
+class CFrame;
+
+class PlatformWindow {
+public:
+    virtual ~PlatformWindow() {}
+    // Reads the window's pending events and hands them to the frame.
+    virtual void processEvents() = 0;
+    // Handles one pending expose/paint request, if there is one.
+    virtual void dispatchOnePaint() = 0;
+    // Puts the given parts of the frame's buffer on screen.
+    virtual void flush(const std::vector<CRect>& region) = 0;
+
+    using Factory = PlatformWindow* (*)(CFrame& frame, void* parent);
+    // The factory in use: the platform's own unless a test set another
+    // (one that returns null runs the frame headless).
+    static void setFactory(Factory factory);
+    static PlatformWindow* create(CFrame& frame, void* parent);
+};
