@@ -222,8 +222,9 @@ TEST(MoogFilter, GainAtDcAndAboveTheCutoff)
     EXPECT_NEAR(sineGain(settled(0.5f, 0.0f, 2), 20.0) / sineGain(settled(0.5f, 0.0f, 2), 40.0), 0.5, 0.02);
     EXPECT_LT(sineGain(settled(0.5f, 0.0f, 2), 8000.0), 0.1);
 
-    // At DC the loop gives 1 / (1 + r) for the low-pass, nothing for the others.
-    for (float resonance : {0.0f, 0.5f, 1.0f}) {
+    // At DC the loop gives 1 / (1 + r) for the low-pass, nothing for the
+    // others. (At resonance 1 this cutoff rings for far longer than 20000 frames.)
+    for (float resonance : {0.0f, 0.5f, 0.9f}) {
         for (int mode : {0, 1, 2}) {
             MoogFilter filter = settled(0.5f, resonance, mode);
             float y = 0.0f;
