@@ -67,7 +67,7 @@ void FMOscilator::setWave(float v)
     }
 }
 
-float FMOscilator::waveValue(int32_t wave) const
+inline float FMOscilator::waveValue(int32_t wave) const
 {
     switch (wave) {
     case 0: return WaveTables::sine(phase);

@@ -7,18 +7,13 @@ MoogFilter::MoogFilter()
     setCutoff(1.0f);
 }
 
-float MoogFilter::feedbackFor(float q, float resonance)
-{
-    return (float)((((double)5.6f * q * q + (1.0 - q)) * (0.5 * q) + 1.0) * resonance);
-}
-
 void MoogFilter::setResonance(float value)
 {
     resonance = value;
     feedback = feedbackFor((float)(1.0 - normalizedCutoff), value);
 }
 
-void MoogFilter::updateCoefficients(float target)
+inline void MoogFilter::updateCoefficients(float target)
 {
     float fc = smoother.step(target);
     // Limit the result, not the smoother. Written so that NaN closes the

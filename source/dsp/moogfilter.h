@@ -23,7 +23,10 @@ public:
     // The feedback factor for q = 1 - cutoff (cutoff as a fraction of Nyquist):
     //   (float)(((5.6f*q*q + (1 - q)) * (0.5*q) + 1) * resonance)
     // in double, 5.6f widened; products left to right.
-    static float feedbackFor(float q, float resonance);
+    static float feedbackFor(float q, float resonance)
+    {
+        return (float)((((double)5.6f * q * q + (1.0 - q)) * (0.5 * q) + 1.0) * resonance);
+    }
 
     // Stores the resonance and refreshes `feedback` from the cutoff target
     // (not the smoothed cutoff); the next frame recomputes it from the latter.
