@@ -115,6 +115,11 @@ void TestEffect::getParameterDisplay(VstInt32 index, char* text) {
         float2string(getParameter(index), text, kVstMaxParamStrLen);
 }
 
+void TestEffect::setProgram(VstInt32 program) {
+    AudioEffectX::setProgram(program);
+    hostVendorSpecific(kMarkSetProgram, program, nullptr, 0);
+}
+
 void TestEffect::setProgramName(char* name) { trs::copyText(programName, name, kVstMaxProgNameLen - 1); }
 
 void TestEffect::getProgramName(char* name) { trs::copyText(name, programName, kVstMaxProgNameLen - 1); }

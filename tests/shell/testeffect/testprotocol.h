@@ -18,6 +18,7 @@ enum Marker {
     kMarkKeyDown,  // value = character, opt = virt * 1000 + modifier
     kMarkKeyUp,
     kMarkKnobMode,  // value = mode
+    kMarkSetProgram,  // value = program
 };
 
 enum Query {
