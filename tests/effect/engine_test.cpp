@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "tests/effect/inspector.h"
 
@@ -294,4 +295,42 @@ TEST(Identity, TextsAndAnswers) {
     void* chunk = nullptr;
     EXPECT_EQ(fx.getChunk(&chunk, false), 10);
     EXPECT_STREQ(static_cast<const char*>(chunk), "Test Data");
+}
+
+TEST(Chain, FirstProgramIsInputPlusShapedFilteredHalf) {
+    // Rebuild the processed path from the modules alone: with the first
+    // program the generators add nothing and no follower modulates.
+    Tresselin fx(nullptr);
+    fx.setSampleRate(44100.0f);
+
+    MoogFilter left, right;
+    WaveShaper shaper;
+    TresselinInspector in(fx);
+    shaper.drive = in.shaperDrive();
+    shaper.fold = false;
+    for (MoogFilter* f : {&left, &right}) {
+        f->headroom = 3.0f;
+        f->setCutoff(1.0f);
+        f->setResonance(in.resonance(0));
+        f->setSampleRate(44100.0f);
+    }
+
+    const int frames = 2048;
+    std::vector<float> inL(frames), inR(frames), outL(frames), outR(frames);
+    for (int i = 0; i < frames; i++) {
+        inL[i] = (float)((i * 13) % 29 - 14) / 10.0f;
+        inR[i] = (float)((i * 7) % 23 - 11) / 12.0f;
+    }
+    float* ins[] = {inL.data(), inR.data()};
+    float* outs[] = {outL.data(), outR.data()};
+    fx.processReplacing(ins, outs, frames);
+
+    for (int i = 0; i < frames; i++) {
+        float wet[2] = {(float)(0.5 * inL[i]), (float)(0.5 * inR[i])};
+        shaper.processFrame(wet);
+        left.processFrame(&wet[0]);
+        right.processFrame(&wet[1]);
+        ASSERT_EQ(outL[i], (float)((double)inL[i] + wet[0])) << i;
+        ASSERT_EQ(outR[i], (float)((double)inR[i] + wet[1])) << i;
+    }
 }
