@@ -8,6 +8,7 @@
 
 #include "dsp/fmoscilator.h"
 #include "dsp/notetable.h"
+#include "dsp/wavetables.h"
 #include "floatcheck.h"
 
 namespace {
@@ -43,6 +44,23 @@ TEST(FMOscilator, ConstructionState)
     EXPECT_STREQ(oscillator.waveName, "");
     EXPECT_STREQ(oscillator.noteName, "Hz");
     EXPECT_EQ(oscillator.frequency, 523.25f);
+}
+
+// The triangle is in phase with the sine and has no seam anywhere,
+// including where its two halves and the table ends meet.
+TEST(FMOscilator, TriangleTable)
+{
+    FMOscilator fillsTheTables;
+    EXPECT_NEAR(WaveTables::triangle(0), 0.0f, 1e-7);
+    EXPECT_EQ(WaveTables::triangle(6250), 1.0f);
+    EXPECT_EQ(WaveTables::triangle(18750), -1.0f);
+    for (int32_t i = 0; i < WaveTables::size; ++i) {
+        const float next = WaveTables::triangle((i + 1) % WaveTables::size);
+        ASSERT_NEAR(next, WaveTables::triangle(i), 0.00016 + 1e-6) << i;
+        if (std::fabs(WaveTables::sine(i)) > 0.001f) {
+            ASSERT_EQ(WaveTables::triangle(i) > 0.0f, WaveTables::sine(i) > 0.0f) << i;
+        }
+    }
 }
 
 TEST(FMOscilator, SetWaveBlendsAndNames)

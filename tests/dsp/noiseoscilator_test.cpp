@@ -103,18 +103,4 @@ TEST(NoiseOscilator, StaysWithinAmountTimesBalance)
     }
 }
 
-TEST(NoiseOscilator, AddsToTheFrameAndRepeatsPerInstance)
-{
-    NoiseOscilator a, b;
-    a.gain = b.gain = a.scale;
-    for (int i = 0; i < 100; ++i) {
-        float fa[2] = {0.25f, -0.5f};
-        float fb[2] = {0.0f, 0.0f};
-        a.processFrame(fa);
-        b.processFrame(fb);
-        ASSERT_EQ(fa[0], (float)(0.25 + fb[0])) << i;
-        ASSERT_EQ(fa[1], (float)(fb[1] - 0.5)) << i;
-    }
-}
-
 } // namespace

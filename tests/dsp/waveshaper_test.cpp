@@ -27,17 +27,6 @@ float shape(WaveShaper& shaper, float x)
     return frame[0];
 }
 
-TEST(WaveShaper, ConstructionState)
-{
-    WaveShaper shaper;
-    EXPECT_EQ(shaper.channels, 2);
-    EXPECT_EQ(shaper.smoother.state, 0.0f);
-    EXPECT_EQ(shaper.drive, 1.0f);
-    EXPECT_EQ(shaper.outputGain, 1.0f);
-    EXPECT_TRUE(shaper.fold);
-    EXPECT_EQ(shaper.foldLimit, 1.0f);
-}
-
 TEST(WaveShaper, SettledCurve)
 {
     const struct {
