@@ -41,7 +41,7 @@ void StandInEffect::setParameter(VstInt32 index, float value)
 {
     if (index < 0 || index >= kNumParams)
         return;
-    values[index] = value;
+    values[index] = quantise ? float(int(value * 64.f)) / 64.f : value;
     if (editor)
         static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
 }

@@ -30,6 +30,8 @@ public:
     void masterIdle() override;
 
     AEffEditor* editorObject() { return editor; }
+    // Store values in steps of 1/64, so that an echo differs from what was sent.
+    bool quantise = false;
     int masterIdleCalls = 0;
     // Called from masterIdle, to see what the host may do in that moment.
     void (*onMasterIdle)(StandInEffect*) = nullptr;
