@@ -1,4 +1,4 @@
-// The base without a host: the record it fills, its flag and field setters,
+// The base without a host: the record it fills, its flag setters,
 // the editor it owns and the speaker-arrangement helpers.
 #include <gtest/gtest.h>
 
@@ -78,26 +78,6 @@ TEST(EffectBase, FlagSettersSetAndClearTheirBit) {
     }
 }
 
-TEST(EffectBase, FieldSettersWriteTheRecord) {
-    BareEffect effect;
-    effect.setUniqueID(11);
-    effect.setNumInputs(12);
-    effect.setNumOutputs(13);
-    effect.setInitialDelay(14);
-    effect.setRealtimeQualities(15);
-    effect.setOfflineQualities(16);
-    const AEffect& r = *effect.getAeffect();
-    EXPECT_EQ(r.uniqueID, 11);
-    EXPECT_EQ(r.numInputs, 12);
-    EXPECT_EQ(r.numOutputs, 13);
-    EXPECT_EQ(r.initialDelay, 14);
-    EXPECT_EQ(r.realQualities, 15);
-    EXPECT_EQ(r.offQualities, 16);
-    effect.setBlockSizeAndSampleRate(64, 96000.0f);
-    EXPECT_EQ(effect.getBlockSize(), 64);
-    EXPECT_EQ(effect.getSampleRate(), 96000.0f);
-}
-
 TEST(EffectBase, EditorIsAdvertisedAndDeletedWithTheEffect) {
     bool deleted = false;
     {
@@ -111,22 +91,6 @@ TEST(EffectBase, EditorIsAdvertisedAndDeletedWithTheEffect) {
         effect.setEditor(ed);
     }
     EXPECT_TRUE(deleted);
-}
-
-TEST(EffectBase, DefaultTextsAreEmpty) {
-    BareEffect effect;
-    char buf[16];
-    const std::function<void(char*)> fills[] = {
-        [&](char* t) { effect.getProgramName(t); },
-        [&](char* t) { effect.getParameterLabel(0, t); },
-        [&](char* t) { effect.getParameterDisplay(0, t); },
-        [&](char* t) { effect.getParameterName(0, t); },
-    };
-    for (const auto& fill : fills) {
-        std::memset(buf, 'x', sizeof buf);
-        fill(buf);
-        EXPECT_EQ(buf[0], 0);
-    }
 }
 
 TEST(SpeakerArrangement, GetWritesNullIntoBoth) {
