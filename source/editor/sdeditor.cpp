@@ -36,11 +36,17 @@ const int kButtonLeft = 264, kButtonRight = 290, kButtonTop = 40, kButtonHeight 
 
 SDEditor::SDEditor(AudioEffect* effect) : AEffGUIEditor(effect)
 {
-    background = new CBitmap(bitmapBackground);
+    // Built inside the effect's constructor: out of memory here means an
+    // editor of size 0, never an exception through the host's entry point.
+    try {
+        background = new CBitmap(bitmapBackground);
+    } catch (...) {
+        background = nullptr;
+    }
     rect.top = 0;
     rect.left = 0;
-    rect.bottom = VstInt16(background->getHeight());
-    rect.right = VstInt16(background->getWidth());
+    rect.bottom = VstInt16(background ? background->getHeight() : 0);
+    rect.right = VstInt16(background ? background->getWidth() : 0);
 }
 
 SDEditor::~SDEditor()
@@ -49,7 +55,8 @@ SDEditor::~SDEditor()
     // shows or calls into a dead object.
     if (frame)
         close();
-    background->forget();
+    if (background)
+        background->forget();
 }
 
 int SDEditor::columnOf(int index)
@@ -65,6 +72,8 @@ bool SDEditor::open(void* parentWindow)
     AEffGUIEditor::open(parentWindow);
     if (frame)
         close();  // a host that opens twice gets one window, not two
+    if (!background)
+        return true;
 
     CBitmap* body = new CBitmap(bitmapSliderBody);
     CBitmap* handle = new CBitmap(bitmapSliderHandle);
