@@ -87,6 +87,7 @@ Tresselin::Tresselin(audioMasterCallback audioMaster)
 }
 
 Tresselin::~Tresselin() {
+    closeEditor();
     delete[] programs;
     programs = nullptr;
 }

@@ -50,6 +50,7 @@ private:
     void startKeyTracking(int note);
     void stopKeyTracking();
     void createEditor();
+    void closeEditor();
     void forwardToEditor(VstInt32 index, float value);
 
     const NoteTable* noteTable;
