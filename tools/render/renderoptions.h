@@ -1,0 +1,32 @@
+// The command line of tresselin-render.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "notespec.h"
+#include "parametersetting.h"
+
+namespace trs::render {
+
+struct RenderOptions {
+    std::string input;
+    std::string output;
+    std::string plugin;  // empty: the Tresselin plug-in of this build or install
+    std::string midiFile;
+    std::vector<ParameterSetting> settings;
+    std::vector<NoteSpec> notes;
+    int blockSize = 512;
+    int bits = 0;  // 0: 32-bit float
+    bool demo = false;
+    bool list = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+
+    // Throws RenderError on anything it cannot use.
+    static RenderOptions parse(const std::vector<std::string>& args);
+    static std::string usage();
+};
+
+}  // namespace trs::render
