@@ -240,7 +240,7 @@ TEST(FMOscilator, PhaseStaysInRangeWhateverTheFrequency)
 {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float specials[] = {nan, -nan, inf, -inf, 3.8e9f, 1e30f, -1e30f, 2.1e9f};
+    const float oddValues[] = {nan, -nan, inf, -inf, 3.8e9f, 1e30f, -1e30f, 2.1e9f};
     std::mt19937 random(12345);
     std::uniform_real_distribution<float> offset(-30000.0f, 30000.0f);
     std::uniform_int_distribution<int> pick(0, 9);
@@ -252,9 +252,9 @@ TEST(FMOscilator, PhaseStaysInRangeWhateverTheFrequency)
         oscillator.setSampleRate(rate);
         for (int i = 0; i < 100000; ++i) {
             const int which = pick(random);
-            oscillator.frequencyOffset = which < 8 ? specials[which] : offset(random);
+            oscillator.frequencyOffset = which < 8 ? oddValues[which] : offset(random);
             if (i % 1000 == 0)
-                oscillator.frequency = which < 4 ? specials[which] : 523.25f;
+                oscillator.frequency = which < 4 ? oddValues[which] : 523.25f;
             float frame[2] = {0.0f, 0.0f};
             oscillator.processFrame(frame);
             ASSERT_GE(oscillator.phase, 0) << i;
