@@ -5,13 +5,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -19,32 +17,9 @@
 #include "standineffect.h"
 #include "toolkit/cframe.h"
 #include "toolkit/platformwindow.h"
+#include "xvfbserver.h"
 
 namespace {
-
-std::string findXvfb()
-{
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    dirs += ":/usr/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos)
-            end = dirs.size();
-        const std::string candidate = dirs.substr(start, end - start) + "/Xvfb";
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
-    }
-    return "";
-}
-
-bool exists(const std::string& p)
-{
-    struct stat st;
-    return stat(p.c_str(), &st) == 0;
-}
 
 int xErrors = 0;
 int countErrors(Display*, XErrorEvent*)
@@ -55,48 +30,26 @@ int countErrors(Display*, XErrorEvent*)
 
 class XvfbEditorTest : public ::testing::Test {
 protected:
-    static pid_t server;
+    static XvfbServer* server;
     static std::string displayName;
     static std::string skipReason;
 
     static void SetUpTestSuite()
     {
-        const std::string xvfb = findXvfb();
-        if (xvfb.empty()) {
-            skipReason = "Xvfb is not installed";
+        server = new XvfbServer;
+        if (server->missing()) {
+            skipReason = server->whyNot();
             return;
         }
-        int number = 90 + int(getpid() % 40);
-        for (int tries = 0; tries < 60; ++tries, ++number)
-            if (!exists("/tmp/.X11-unix/X" + std::to_string(number)) &&
-                !exists("/tmp/.X" + std::to_string(number) + "-lock"))
-                break;
-        displayName = ":" + std::to_string(number);
-        server = fork();
-        if (server == 0) {
-            execl(xvfb.c_str(), "Xvfb", displayName.c_str(), "-screen", "0", "800x600x24", "-nolisten",
-                  "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 100; ++i) {
-            if (Display* d = XOpenDisplay(displayName.c_str())) {
-                XCloseDisplay(d);
-                setenv("DISPLAY", displayName.c_str(), 1);
-                XSetErrorHandler(countErrors);
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        FAIL() << "Xvfb did not start on " << displayName;
+        ASSERT_TRUE(server->running()) << server->whyNot();
+        displayName = server->display();
+        XSetErrorHandler(countErrors);
     }
 
     static void TearDownTestSuite()
     {
-        if (server > 0) {
-            kill(server, SIGTERM);
-            waitpid(server, nullptr, 0);
-            server = 0;
-        }
+        delete server;
+        server = nullptr;
     }
 
     void SetUp() override
@@ -152,7 +105,7 @@ protected:
     Window parent = 0;
 };
 
-pid_t XvfbEditorTest::server = 0;
+XvfbServer* XvfbEditorTest::server = nullptr;
 std::string XvfbEditorTest::displayName;
 std::string XvfbEditorTest::skipReason;
 
@@ -190,7 +143,7 @@ TEST_F(XvfbEditorTest, OpensShowsAndTakesClicksAndDrags)
     const std::string cmd = "import -display " + displayName + " -window " + std::to_string(w) + " " + png +
                             " 2>/dev/null";
     EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
-    EXPECT_TRUE(exists(png));
+    EXPECT_TRUE(std::ifstream(png).good());
 
     // A click on the second filter button.
     fakeMove(277, 67);
