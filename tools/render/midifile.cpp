@@ -154,6 +154,8 @@ MidiFile MidiFile::parse(const std::vector<uint8_t>& data, const std::string& na
     const uint32_t headerLength = file.big(4);
     if (headerLength < 6)
         file.fail("header shorter than six bytes");
+    if (headerLength > data.size() - 8)
+        file.fail("header longer than the file");
     MidiFile result;
     result.format = static_cast<int>(file.big(2));
     const uint32_t declaredTracks = file.big(2);
