@@ -9,7 +9,7 @@ packages=(
   libsndfile1-dev
   libx11-dev libxtst-dev xvfb xdotool x11-utils imagemagick
   python3 python3-pil fonts-liberation2
-  dpf-plugins-vst zam-plugins midicsv
+  dpf-plugins-vst zam-plugins midicsv valgrind
 )
 packages+=("$@")
 

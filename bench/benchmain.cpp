@@ -1,0 +1,165 @@
+// trs-bench: nanoseconds per stereo frame of processReplacing at 44100 Hz in
+// 512-frame blocks, for Tresselin and peer plug-ins, side by side.
+//
+//   trs-bench [--reps N] [--seconds S] [--case NAME] [--instructions] PLUGIN...
+//
+// With --instructions the timed loop is bracketed for callgrind
+// (valgrind --tool=callgrind --instr-atstart=no), which then counts only it.
+#include <valgrind/callgrind.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/host/plugininstance.h"
+
+using trs::host::EventList;
+using trs::host::HostConfig;
+using trs::host::PluginInstance;
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kBlock = 512;
+
+struct Case {
+    const char* name;
+    bool ownParameters;  // the settings only mean something to Tresselin
+    bool tail;           // 1 s of loud input, then silence is measured
+};
+
+const Case kCases[] = {{"first", false, false}, {"busy", true, false}, {"tail", false, true}};
+
+// Drum-like bursts of noise over a triangle, so followers and dynamics work.
+std::vector<float> makeInput(int frames, uint32_t seed) {
+    std::vector<float> v(frames);
+    float level = 0.0f;
+    for (int n = 0; n < frames; n++) {
+        if (n % (kRate / 4) == 0) level = (n % kRate == 0) ? 0.9f : 0.5f;
+        seed = seed * 1664525u + 1013904223u;
+        const float white = (float)(int32_t)seed * (1.0f / 2147483648.0f);
+        const int phase = n % 400;
+        const float tri = (float)(phase < 200 ? phase - 100 : 300 - phase) * 0.01f;
+        v[n] = level * (0.6f * tri + 0.4f * white);
+        level *= 0.9997f;
+    }
+    return v;
+}
+
+bool isTresselin(PluginInstance& fx) { return fx.effectName() == "Tresselin"; }
+
+void applyBusy(PluginInstance& fx) {
+    const std::pair<int, float> busy[] = {{0, 0.6f}, {2, 0.45f}, {3, 0.6f},  {4, 0.3f},  {5, 0.5f},
+                                          {6, 0.7f}, {7, 1.0f},  {9, 0.8f},  {10, 0.8f}, {12, 0.8f},
+                                          {13, 0.8f}, {16, 0.5f}, {17, 0.5f}};
+    for (const auto& p : busy) fx.setParameter(p.first, p.second);
+    EventList note;
+    note.addMidi(0, 0x90, 57, 100);
+    fx.processEvents(note);
+}
+
+void run(PluginInstance& fx, std::vector<float>& l, std::vector<float>& r, std::vector<float>& ol,
+         std::vector<float>& orr, int frames) {
+    for (int start = 0; start < frames; start += kBlock) {
+        const int n = std::min(kBlock, frames - start);
+        float* ins[] = {l.data() + start, r.data() + start};
+        float* outs[] = {ol.data() + start, orr.data() + start};
+        fx.effect()->processReplacing(fx.effect(), ins, outs, n);
+    }
+}
+
+struct Result {
+    double nsPerFrame = 0;
+    bool valid = false;
+};
+
+Result measure(const std::string& path, const Case& c, int seconds, int reps, bool instructions) {
+    Result result;
+    const int frames = seconds * kRate;
+    std::vector<float> l = makeInput(frames, 1), r = makeInput(frames, 2);
+    std::vector<float> ol(frames), orr(frames);
+    std::vector<float> silence(frames, 0.0f), silenceR(frames, 0.0f);
+    double best = 1e300;
+    for (int rep = 0; rep < reps; rep++) {
+        HostConfig config;
+        config.record = false;
+        auto loaded = PluginInstance::load(path, config);
+        if (!loaded) {
+            std::fprintf(stderr, "trs-bench: %s: %s\n", path.c_str(), loaded.message.c_str());
+            return result;
+        }
+        PluginInstance& fx = *loaded.plugin;
+        if (c.ownParameters && !isTresselin(fx)) return result;
+        fx.setSampleRate((float)kRate);
+        fx.setBlockSize(kBlock);
+        fx.open();
+        fx.resume();
+        if (c.ownParameters) applyBusy(fx);
+        if (c.tail) {
+            std::vector<float> loudL = makeInput(kRate, 3), loudR = makeInput(kRate, 4);
+            std::vector<float> a(kRate), b(kRate);
+            run(fx, loudL, loudR, a, b, kRate);
+        }
+        std::vector<float>& inL = c.tail ? silence : l;
+        std::vector<float>& inR = c.tail ? silenceR : r;
+        if (instructions) CALLGRIND_START_INSTRUMENTATION;
+        const auto t0 = std::chrono::steady_clock::now();
+        run(fx, inL, inR, ol, orr, frames);
+        const auto t1 = std::chrono::steady_clock::now();
+        if (instructions) CALLGRIND_STOP_INSTRUMENTATION;
+        best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count() / frames);
+        fx.suspend();
+    }
+    result.nsPerFrame = best;
+    result.valid = true;
+    return result;
+}
+
+std::string shortName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int reps = 5, seconds = 20;
+    bool instructions = false;
+    std::string only;
+    std::vector<std::string> plugins;
+    for (int i = 1; i < argc; i++) {
+        const std::string a = argv[i];
+        if (a == "--reps" && i + 1 < argc)
+            reps = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--seconds" && i + 1 < argc)
+            seconds = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--case" && i + 1 < argc)
+            only = argv[++i];
+        else if (a == "--instructions")
+            instructions = true;
+        else if (!a.empty() && a[0] == '-') {
+            std::fprintf(stderr, "usage: trs-bench [--reps N] [--seconds S] [--case NAME] [--instructions] PLUGIN...\n");
+            return 2;
+        } else
+            plugins.push_back(a);
+    }
+    if (plugins.empty()) {
+        std::fprintf(stderr, "trs-bench: no plug-in given\n");
+        return 2;
+    }
+    std::printf("| plug-in | case | ns/frame | x real time |\n|---|---|---:|---:|\n");
+    for (const auto& p : plugins)
+        for (const Case& c : kCases) {
+            if (!only.empty() && only != c.name) continue;
+            const Result r = measure(p, c, seconds, reps, instructions);
+            if (!r.valid) continue;
+            std::printf("| %s | %s | %.1f | %.0f |\n", shortName(p).c_str(), c.name, r.nsPerFrame,
+                        1e9 / kRate / r.nsPerFrame);
+            std::fflush(stdout);
+        }
+    return 0;
+}

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Prints the benchmark table: ns per stereo frame (best of 5 runs over 20 s of
+# input) and instructions per frame (callgrind, over 2 s) for Tresselin and
+# peer plug-ins packaged by Debian, measured side by side.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup-deps.sh valgrind >&2
+bash scripts/build.sh >&2
+
+bench=build/bench/trs-bench
+plugins=(build/source/effect/Tresselin.so)
+for peer in ZamDynamicEQ-vst.so 3BandEQ-vst.so ZamTube-vst.so ZamComp-vst.so; do
+  [ -f "/usr/lib/vst/$peer" ] && plugins+=("/usr/lib/vst/$peer")
+done
+
+timing=$(mktemp)
+trap 'rm -f "$timing" "$timing".cg' EXIT
+"$bench" --reps "${BENCH_REPS:-5}" --seconds "${BENCH_SECONDS:-20}" "${plugins[@]}" > "$timing"
+
+echo "| plug-in | case | ns/frame | x real time | instructions/frame |"
+echo "|---|---|---:|---:|---:|"
+tail -n +3 "$timing" | while IFS='|' read -r _ name case ns rt _; do
+  name=$(echo $name); case=$(echo $case)
+  path=""
+  for p in "${plugins[@]}"; do [ "$(basename "$p")" = "$name" ] && path=$p; done
+  seconds=2
+  valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$timing.cg" \
+    "$bench" --instructions --reps 1 --seconds $seconds --case "$case" "$path" >/dev/null 2>&1
+  ir=$(awk '/^totals:/ {print $2; exit}' "$timing.cg")
+  per=$(awk -v ir="$ir" -v f=$((seconds * 44100)) 'BEGIN { printf "%.0f", ir / f }')
+  echo "| $name | $case |$ns|$rt| $per |"
+done
