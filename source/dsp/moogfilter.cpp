@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "dsp/finitefloat.h"
+
 MoogFilter::MoogFilter()
 {
     setCutoff(1.0f);
@@ -22,6 +24,10 @@ inline void MoogFilter::updateCoefficients(float target)
         fc = 0.0f;
     if (fc > 1.0f)
         fc = 1.0f;
+    // An infinite or NaN target would stay in the glide for good; restart it
+    // from the limited value.
+    if (!isFiniteFloat(smoother.state))
+        smoother.state = fc;
     const float q = (float)(1.0 - fc);
     poleCoef = (float)((double)fc * (double)0.8f * q + fc);
     stageCoef = (float)(2.0 * poleCoef - 1.0);
@@ -70,6 +76,16 @@ void MoogFilter::processFrame(float* frame)
     const double y = y4;
     const float s4 = (float)(y - y * y * y * (double)0.166667f);
 
+    // Input the shaper could not tame (an infinity becomes NaN there) or a
+    // stage driven past the float range would otherwise keep the filter
+    // silent or screaming forever: start again from rest. Any non-finite
+    // stage reaches s4 within the frame.
+    if (!isFiniteFloat(u0) || !isFiniteFloat(s4)) {
+        reset();
+        frame[0] = 0.0f;
+        return;
+    }
+
     stage0 = u0;
     stage1 = s1;
     stage2 = s2;
@@ -82,5 +98,20 @@ void MoogFilter::processFrame(float* frame)
     case bandPass: out = (float)(((double)s2 - s4) * 4.0); break;
     default: out = s4; break;
     }
-    frame[0] = (float)((double)headroom * out);
+    const float result = (float)((double)headroom * out);
+    if (!isFiniteFloat(result)) {
+        reset();
+        frame[0] = 0.0f;
+        return;
+    }
+    frame[0] = result;
+}
+
+void MoogFilter::reset()
+{
+    stage0 = 0.0f;
+    stage1 = 0.0f;
+    stage2 = 0.0f;
+    stage3 = 0.0f;
+    stage4 = 0.0f;
 }

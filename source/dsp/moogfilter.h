@@ -32,6 +32,9 @@ public:
     // (not the smoothed cutoff); the next frame recomputes it from the latter.
     void setResonance(float value);
 
+    // Returns the stages to rest; settings and the cutoff glide are kept.
+    void reset();
+
     float headroom = 3.0f;
     float normalizedCutoff = 1.0f;
     float cutoffOffset = 0.28f;

@@ -1,11 +1,14 @@
 // The per-frame signal chain. Runs on the audio thread: no allocation, no
 // locks, no library calls.
+#include "dsp/finitefloat.h"
 #include "effect/chainframe.h"
+#include "effect/denormalguard.h"
 #include "effect/tresselin.h"
 
 namespace {
 
-inline float limitUnit(float a) { return a < 0.0f ? 0.0f : (a > 1.0f ? 1.0f : a); }
+// NaN gives 0, so that an amount can never hold one from frame to frame.
+inline float limitUnit(float a) { return a >= 0.0f ? (a > 1.0f ? 1.0f : a) : 0.0f; }
 
 }  // namespace
 
@@ -15,17 +18,20 @@ void Tresselin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
     const float* in2 = inputs[1];
     float* out1 = outputs[0];
     float* out2 = outputs[1];
+    const DenormalGuard flushDenormals;
 
     ChainFrame f;
     for (VstInt32 n = 0; n < sampleFrames; n++) {
-        const float x1 = in1[n];
+        // A NaN or infinity from the host counts as silence, on the dry path
+        // too: passed on, it would reach the next plug-in or the speakers.
+        const float x1 = finiteOrZero(in1[n]);
         f.sample[ChainFrame::dryLeft] = x1;
         f.sample[ChainFrame::dryRight] = x1;
         f.sample[ChainFrame::wetLeft] = (float)((double)dryToFilter * x1);
         f.sample[ChainFrame::wetRight] = f.sample[ChainFrame::wetLeft];
         float side = 0.0f;
         if (in2) {
-            const float x2 = in2[n];
+            const float x2 = finiteOrZero(in2[n]);
             f.sample[ChainFrame::dryRight] = x2;
             side = (float)(((double)x2 - x1) * 0.5);
             f.sample[ChainFrame::wetRight] = (float)((double)dryToFilter * x2);

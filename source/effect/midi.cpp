@@ -1,5 +1,7 @@
 // MIDI input: the last note played pulls the oscillator and the filters
 // toward its frequency.
+#include <cmath>
+
 #include "effect/tresselin.h"
 
 VstInt32 Tresselin::processEvents(VstEvents* events) {
@@ -35,6 +37,10 @@ void Tresselin::startKeyTracking(int note) {
     const float shift = (float)((1.0 - kf) * (c - f) + f - c);
     filterKeyOffset = (float)((double)shift * 2.0 / r);
     oscKeyOffset = (float)((f - (double)oscillator.frequency) * ko);
+    // At absurdly low sample rates the cutoff in Hz can overflow; an offset
+    // that is not a number would reach every frame until the note ends.
+    if (!std::isfinite(filterKeyOffset)) filterKeyOffset = 0.0f;
+    if (!std::isfinite(oscKeyOffset)) oscKeyOffset = 0.0f;
 }
 
 void Tresselin::stopKeyTracking() {

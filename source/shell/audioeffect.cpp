@@ -81,7 +81,10 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
             setSampleRate(opt);
             return 0;
         case effSetBlockSize:
-            setBlockSize(static_cast<VstInt32>(value));
+            // A size of zero or less, or one no VstInt32 holds, would reach
+            // every effect that sizes buffers by it; keep the one we have.
+            if (value > 0 && value <= 0x7FFFFFFF)
+                setBlockSize(static_cast<VstInt32>(value));
             return 0;
         case effMainsChanged:
             if (value == 0)

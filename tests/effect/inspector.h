@@ -1,6 +1,10 @@
 // Read access to the engine state that no host can see, for tests.
 #pragma once
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "effect/tresselin.h"
 
 class TresselinInspector {
@@ -19,6 +23,43 @@ public:
     float headroom(int channel) const { return channel ? fx.filterRight.headroom : fx.filterLeft.headroom; }
     float resonance(int channel) const { return channel ? fx.filterRight.resonance : fx.filterLeft.resonance; }
     float moduleRate() const { return fx.filterRight.sampleRate; }
+
+    // Every float the modules and the chain carry from one frame to the next.
+    std::vector<std::pair<std::string, float>> stateFloats() const {
+        std::vector<std::pair<std::string, float>> v = {
+            {"follower1.envelope", fx.follower1.envelope},
+            {"follower2.envelope", fx.follower2.envelope},
+            {"noise.amount", fx.noise.amount},
+            {"noise.gain", fx.noise.gain},
+            {"noise.balance", fx.noise.balance},
+            {"oscillator.amount", fx.oscillator.amount},
+            {"oscillator.frequencyOffset", fx.oscillator.frequencyOffset},
+            {"oscillator.previous", fx.oscillator.previous},
+            {"oscillator.jump", fx.oscillator.jump},
+            {"oscillator.midpoint", fx.oscillator.midpoint},
+            {"shaper.smoother", fx.shaper.smoother.state},
+            {"filterKeyOffset", fx.filterKeyOffset},
+            {"oscKeyOffset", fx.oscKeyOffset},
+        };
+        const MoogFilter* filters[2] = {&fx.filterLeft, &fx.filterRight};
+        const char* names[2] = {"filterLeft.", "filterRight."};
+        for (int i = 0; i < 2; i++) {
+            const MoogFilter& f = *filters[i];
+            const std::string n = names[i];
+            v.insert(v.end(), {{n + "stage0", f.stage0},
+                               {n + "stage1", f.stage1},
+                               {n + "stage2", f.stage2},
+                               {n + "stage3", f.stage3},
+                               {n + "stage4", f.stage4},
+                               {n + "cutoffModulation", f.cutoffModulation},
+                               {n + "smoother", f.smoother.state},
+                               {n + "poleCoef", f.poleCoef},
+                               {n + "stageCoef", f.stageCoef},
+                               {n + "feedback", f.feedback}});
+        }
+        return v;
+    }
+    float filterStage4(int channel) const { return channel ? fx.filterRight.stage4 : fx.filterLeft.stage4; }
 
 private:
     Tresselin& fx;
