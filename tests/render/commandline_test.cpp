@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "eventschedule.h"
-#include "notespec.h"
+#include "noteoption.h"
 #include "parametersetting.h"
 #include "renderoptions.h"
 #include "rendererror.h"
@@ -25,7 +25,7 @@ std::string errorOf(const std::vector<std::string>& args) {
 
 }  // namespace
 
-TEST(NoteSpec, AcceptsNumbersNamesAndLengths) {
+TEST(NoteOption, AcceptsNumbersNamesAndLengths) {
     struct Case {
         const char* text;
         double start;
@@ -38,17 +38,17 @@ TEST(NoteSpec, AcceptsNumbersNamesAndLengths) {
         {"3e-1:G9", 0.3, 127, 0.5},   {"0:127:2", 0.0, 127, 2.0},
     };
     for (const auto& c : cases) {
-        const NoteSpec n = NoteSpec::parse(c.text);
+        const NoteOption n = NoteOption::parse(c.text);
         EXPECT_DOUBLE_EQ(n.start, c.start) << c.text;
         EXPECT_EQ(n.note, c.note) << c.text;
         EXPECT_DOUBLE_EQ(n.length, c.length) << c.text;
     }
 }
 
-TEST(NoteSpec, RejectsWhatIsNotANote) {
+TEST(NoteOption, RejectsWhatIsNotANote) {
     for (const char* bad : {"", "1", "x:60", "-1:60", "1:128", "1:H4", "1:A", "1:60:0", "1:60:-2", "1:60:abc",
                             "nan:60", "1:G#9", "1::0.5"}) {
-        EXPECT_THROW(NoteSpec::parse(bad), RenderError) << bad;
+        EXPECT_THROW(NoteOption::parse(bad), RenderError) << bad;
     }
 }
 
@@ -130,8 +130,8 @@ TEST(RenderOptions, RejectsBadCommandLines) {
 
 TEST(EventSchedule, PlacesNotesOnTheNearestFrameInTimeOrder) {
     EventSchedule s;
-    NoteSpec late = NoteSpec::parse("1:64:0.5");
-    NoteSpec early = NoteSpec::parse("0.25:60:0.75");  // its off falls on the later note's on
+    NoteOption late = NoteOption::parse("1:64:0.5");
+    NoteOption early = NoteOption::parse("0.25:60:0.75");  // its off falls on the later note's on
     s.addNote(late);
     s.addNote(early);
     const auto events = s.atRate(48000.0);
@@ -139,7 +139,7 @@ TEST(EventSchedule, PlacesNotesOnTheNearestFrameInTimeOrder) {
     EXPECT_EQ(events[0].frame, 12000);
     EXPECT_EQ(events[0].bytes[0], 0x90);
     EXPECT_EQ(events[0].bytes[1], 60);
-    EXPECT_EQ(events[0].bytes[2], NoteSpec::kVelocity);
+    EXPECT_EQ(events[0].bytes[2], NoteOption::kVelocity);
     // Same frame: the order they were added in.
     EXPECT_EQ(events[1].frame, 48000);
     EXPECT_EQ(events[1].bytes[0], 0x90);
@@ -150,7 +150,7 @@ TEST(EventSchedule, PlacesNotesOnTheNearestFrameInTimeOrder) {
 
     // 1/3 s at 44100 Hz is 14700 frames exactly; 0.1/44100 s rounds to 0.
     EventSchedule t;
-    t.addNote(NoteSpec{1.0 / 3.0, 60, 0.1 / 44100.0});
+    t.addNote(NoteOption{1.0 / 3.0, 60, 0.1 / 44100.0});
     const auto r = t.atRate(44100.0);
     EXPECT_EQ(r[0].frame, 14700);
     EXPECT_EQ(r[1].frame, 14700);

@@ -117,12 +117,12 @@ std::vector<std::pair<std::string, float>> settings() {
     };
 }
 
-std::vector<NoteSpec> notes() {
+std::vector<NoteOption> notes() {
     // A2 A2 C3 G2 | A2 E3 D3 C3, one per second.
     const int line[] = {45, 45, 48, 43, 45, 52, 50, 48};
-    std::vector<NoteSpec> out;
+    std::vector<NoteOption> out;
     for (int i = 0; i < 8; ++i) {
-        NoteSpec n;
+        NoteOption n;
         n.start = i * 1.0;
         n.note = line[i];
         n.length = 0.9;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audiostream.h"
-#include "notespec.h"
+#include "noteoption.h"
 
 namespace trs::render::demo {
 
@@ -21,6 +21,6 @@ constexpr const char* kDefaultOutput = "out/tresselin-demo.wav";
 AudioBuffer makeInput(double sampleRate = kSampleRate, double seconds = kSeconds);
 // Parameter name and normalised value, applied in this order.
 std::vector<std::pair<std::string, float>> settings();
-std::vector<NoteSpec> notes();
+std::vector<NoteOption> notes();
 
 }  // namespace trs::render::demo

@@ -11,12 +11,12 @@ void EventSchedule::addMidiFile(const MidiFile& file) {
     messages.insert(messages.end(), file.messages.begin(), file.messages.end());
 }
 
-void EventSchedule::addNote(const NoteSpec& note) {
+void EventSchedule::addNote(const NoteOption& note) {
     MidiMessage on;
     on.seconds = note.start;
     on.bytes[0] = 0x90;
     on.bytes[1] = static_cast<uint8_t>(note.note);
-    on.bytes[2] = NoteSpec::kVelocity;
+    on.bytes[2] = NoteOption::kVelocity;
     on.size = 3;
     MidiMessage off = on;
     off.seconds = note.start + note.length;

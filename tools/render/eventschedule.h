@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "midifile.h"
-#include "notespec.h"
+#include "noteoption.h"
 
 namespace trs::render {
 
@@ -20,7 +20,7 @@ public:
     void add(const MidiMessage& message);
     void addMidiFile(const MidiFile& file);
     // A note on at its start and a note off at its end, channel 1.
-    void addNote(const NoteSpec& note);
+    void addNote(const NoteOption& note);
 
     bool empty() const { return messages.empty(); }
     size_t size() const { return messages.size(); }

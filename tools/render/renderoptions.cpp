@@ -90,13 +90,14 @@ RenderOptions RenderOptions::parse(const std::vector<std::string>& args) {
                 throw RenderError("only one --midi file can be played");
             o.midiFile = value();
         } else if (arg == "--note") {
-            o.notes.push_back(NoteSpec::parse(value()));
+            o.notes.push_back(NoteOption::parse(value()));
         } else if (arg == "--block") {
             o.blockSize = parseWhole("--block", value(), 1, RenderJob::kMaxBlock);
         } else if (arg == "--bits") {
-            o.bits = parseWhole("--bits", value(), 16, 32);
-            if (o.bits != 16 && o.bits != 24 && o.bits != 32)
-                throw RenderError("--bits must be 16, 24 or 32");
+            const std::string bits = value();
+            if (bits != "16" && bits != "24" && bits != "32")
+                throw RenderError("--bits '" + bits + "': must be 16, 24 or 32");
+            o.bits = std::stoi(bits);
             if (o.bits == 32)
                 o.bits = 0;
         } else if (arg == "--demo") {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "notespec.h"
+#include "noteoption.h"
 #include "parametersetting.h"
 
 namespace trs::render {
@@ -15,7 +15,7 @@ struct RenderOptions {
     std::string plugin;  // empty: the Tresselin plug-in of this build or install
     std::string midiFile;
     std::vector<ParameterSetting> settings;
-    std::vector<NoteSpec> notes;
+    std::vector<NoteOption> notes;
     int blockSize = 512;
     int bits = 0;  // 0: 32-bit float
     bool demo = false;

@@ -7,7 +7,7 @@
 
 namespace trs::render {
 
-struct NoteSpec {
+struct NoteOption {
     static constexpr double kDefaultLength = 0.5;
     static constexpr int kVelocity = 100;
 
@@ -16,7 +16,7 @@ struct NoteSpec {
     double length = kDefaultLength;
 
     // Throws RenderError naming what is wrong.
-    static NoteSpec parse(const std::string& text);
+    static NoteOption parse(const std::string& text);
 };
 
 // The MIDI number of "69", "A4", "C#3", "Eb-1"; -1 when it is neither.

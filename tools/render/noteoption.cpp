@@ -1,4 +1,4 @@
-#include "notespec.h"
+#include "noteoption.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -56,7 +56,7 @@ int parseNoteNumber(const std::string& text) {
     return n >= 0 && n <= 127 ? n : -1;
 }
 
-NoteSpec NoteSpec::parse(const std::string& text) {
+NoteOption NoteOption::parse(const std::string& text) {
     const auto fail = [&](const std::string& why) -> RenderError {
         return RenderError("bad --note '" + text + "': " + why + " (expected TIME:NOTE[:LENGTH], e.g. 1.5:A3:0.25)");
     };
@@ -67,18 +67,18 @@ NoteSpec NoteSpec::parse(const std::string& text) {
     const std::string timeText = text.substr(0, first);
     const std::string noteText = text.substr(first + 1, second == std::string::npos ? std::string::npos
                                                                                     : second - first - 1);
-    NoteSpec spec;
-    if (!parseSeconds(timeText, spec.start) || spec.start < 0.0)
+    NoteOption note;
+    if (!parseSeconds(timeText, note.start) || note.start < 0.0)
         throw fail("time '" + timeText + "' is not a number of seconds from 0 up");
-    spec.note = parseNoteNumber(noteText);
-    if (spec.note < 0)
+    note.note = parseNoteNumber(noteText);
+    if (note.note < 0)
         throw fail("note '" + noteText + "' is not a MIDI note 0-127 or a name like C#4");
     if (second != std::string::npos) {
         const std::string lengthText = text.substr(second + 1);
-        if (!parseSeconds(lengthText, spec.length) || spec.length <= 0.0)
+        if (!parseSeconds(lengthText, note.length) || note.length <= 0.0)
             throw fail("length '" + lengthText + "' is not a positive number of seconds");
     }
-    return spec;
+    return note;
 }
 
 }  // namespace trs::render
