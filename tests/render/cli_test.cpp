@@ -257,3 +257,31 @@ TEST(Cli, BadInputFailsWithOneLineAndLeavesNoFileBehind) {
         EXPECT_TRUE(fs::is_empty(dir.file("adir"))) << shown;
     }
 }
+
+TEST(Cli, AnInterruptedRenderLeavesNoFileBehind) {
+    TempDir dir;
+    AudioBuffer hum = trstest::steppedSine(10.0);
+    trstest::writeSound(dir.file("in.wav"), hum, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const auto before = dir.entries();
+    // One-frame blocks make the render take well over a second.
+    const std::string command = std::string("timeout -s INT 0.8 '") + TRS_RENDER_TOOL + "' '" + dir.file("in.wav") +
+                                "' -o '" + dir.file("out.wav") + "' --block 1 -q";
+    EXPECT_NE(trstest::runShell(command), 0) << "the render finished before it could be interrupted";
+    EXPECT_EQ(dir.entries(), before);
+}
+
+TEST(Interop, PeerPluginWithOneOutputGivesAMonoFile) {
+    const std::string comp = "/usr/lib/vst/ZamComp-vst.so";
+    if (!std::ifstream(comp))
+        FAIL() << comp << " is missing (Debian package zam-plugins)";
+    TempDir dir;
+    trstest::writeSound(dir.file("in.wav"), trstest::steppedSine(0.5));
+    const ToolRun run = runTool({dir.file("in.wav"), "-o", dir.file("out.wav"), "--plugin", comp});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, "(1 ch, 44100 Hz")) << run.out;
+    SF_INFO info{};
+    const AudioBuffer out = readSound(dir.file("out.wav"), &info);
+    EXPECT_EQ(info.channels, 1);
+    EXPECT_EQ(info.frames, 22050);
+    EXPECT_GT(rms(out.channels[0]), 0.01);
+}
