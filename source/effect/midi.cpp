@@ -6,8 +6,11 @@
 
 VstInt32 Tresselin::processEvents(VstEvents* events) {
     if (!events) return 1;
+    // The record declares two entries but carries numEvents of them; reading
+    // through a plain pointer keeps that within the language's rules.
+    VstEvent* const* list = events->events;
     for (VstInt32 i = 0; i < events->numEvents; i++) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = list[i];
         if (!event || event->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         const unsigned char status = (unsigned char)midi->midiData[0] & 0xF0;
