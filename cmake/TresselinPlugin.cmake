@@ -1,6 +1,6 @@
 # trs_add_plugin(<target> OUTPUT_NAME <name> SOURCES <src>... [LIBS <lib>...])
 #
-# Builds a loadable plug-in module <name>.so (no "lib" prefix) from the given
+# Builds a loadable plug-in module <name>.so or .dll (no "lib" prefix) from the given
 # sources, the shell's entry point and trs_shell. The module exports exactly
 # VSTPluginMain and main; everything else stays hidden.
 include_guard(GLOBAL)
@@ -32,5 +32,8 @@ function(trs_add_plugin target)
       "LINKER:--no-undefined"
       "LINKER:-z,defs")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${map})
+  elseif(WIN32)
+    # The module-definition file gives the entry point its second name.
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/source/shell/exports.def)
   endif()
 endfunction()
