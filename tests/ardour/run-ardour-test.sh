@@ -56,6 +56,23 @@ prepare() {  # label module
     echo "PASS: Ardour's VST scanner indexed $(basename "$2") for $1"
 }
 
+# Ardour 7.3 sometimes hangs in teardown after a complete export: once the
+# completion line is out, give it 15 s to exit and then stop it.
+waitfor() {  # pid log case
+    local waited=0
+    while kill -0 "$1" 2>/dev/null; do
+        if grep -q "^TRS-CASE-COMPLETE.$3\$" "$2"; then
+            waited=$((waited + 1))
+            if [ $waited -gt 30 ]; then
+                kill "$1" 2>/dev/null
+                echo "note: $3: Ardour did not exit 15 s after completing; stopped it"
+            fi
+        fi
+        sleep 0.5
+    done
+    wait "$1"
+}
+
 # Ardour 7.3 crashes now and then in its export path, with or without our
 # plug-in; a case counts when the script printed its completion line and the
 # WAV is there, and a case whose process died before that is run again.
@@ -66,7 +83,8 @@ runcases() {  # label
             rm -rf "$root/work/session-$c" "$root/work/export/$c.wav"
             HOME=$root/home LXVST_PATH=$root/vst TRS_WORK=$root/work TRS_CASE=$c \
                 TRS_OPCODELOG_FILE=$root/opcodes-$c.log \
-                timeout 120 "$lua" "$here/session.lua" >"$root/$c.log" 2>&1
+                timeout -k 5 120 "$lua" "$here/session.lua" >"$root/$c.log" 2>&1 &
+            waitfor $! "$root/$c.log" "$c"
             rc=$?
             if grep -q "^TRS-CASE-COMPLETE.$c\$" "$root/$c.log" && [ -s "$root/work/export/$c.wav" ]; then
                 [ $rc -ne 0 ] && echo "note: $1/$c: Ardour exited with $rc after completing the export"
