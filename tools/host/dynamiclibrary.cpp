@@ -13,8 +13,15 @@ namespace trs::host {
 std::unique_ptr<DynamicLibrary> DynamicLibrary::open(const std::string& path, std::string* error) {
     HMODULE module = LoadLibraryA(path.c_str());
     if (!module) {
-        if (error)
-            *error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+        const DWORD code = GetLastError();
+        if (error) {
+            // The usual cause: a 64-bit module in a 32-bit host or the reverse.
+            const std::string why = code == ERROR_BAD_EXE_FORMAT
+                                        ? std::string(": not a module for this ") +
+                                              (sizeof(void*) == 8 ? "64" : "32") + "-bit process"
+                                        : std::string();
+            *error = "cannot load " + path + why + " (error " + std::to_string(code) + ")";
+        }
         return nullptr;
     }
     return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(reinterpret_cast<void*>(module)));

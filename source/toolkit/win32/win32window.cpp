@@ -45,6 +45,16 @@ CPoint pointOf(LPARAM lParam) { return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM
 
 bool anyButton(WPARAM keys) { return (keys & (MK_LBUTTON | MK_MBUTTON | MK_RBUTTON)) != 0; }
 
+// The whole buffer, clipped by GDI to what the DC allows: avoids the
+// bottom-up source origin rules of partial top-down blits.
+void blit(HDC dc, CFrame& frame, const BITMAPINFO& info)
+{
+    const int w = frame.getDrawContext().getWidth();
+    const int h = frame.getDrawContext().getHeight();
+    SetDIBitsToDevice(dc, 0, 0, DWORD(w), DWORD(h), 0, 0, 0, UINT(h), frame.getDrawContext().getPixels(),
+                      &info, DIB_RGB_COLORS);
+}
+
 LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto* impl = reinterpret_cast<Win32Window::Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -61,14 +71,13 @@ LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_ERASEBKGND:
         return 1;  // WM_PAINT covers every pixel
     case WM_PAINT: {
+        // As an X11 expose: the frame redraws the area into its buffer, and
+        // it goes to the screen. (Flushes draw directly, so no loop.)
         PAINTSTRUCT ps;
         if (HDC dc = BeginPaint(hwnd, &ps)) {
-            // The whole buffer, clipped by GDI to what needs painting: avoids
-            // the bottom-up source origin rules of partial top-down blits.
-            const int w = frame.getDrawContext().getWidth();
-            const int h = frame.getDrawContext().getHeight();
-            SetDIBitsToDevice(dc, 0, 0, DWORD(w), DWORD(h), 0, 0, 0, UINT(h),
-                              frame.getDrawContext().getPixels(), &impl->info, DIB_RGB_COLORS);
+            const RECT& p = ps.rcPaint;
+            frame.redrawRect(CRect(p.left, p.top, p.right, p.bottom));
+            blit(dc, frame, impl->info);
             EndPaint(hwnd, &ps);
         }
         return 0;
@@ -224,9 +233,14 @@ void Win32Window::flush(const std::vector<CRect>& region)
 {
     if (!impl->window)
         return;
+    HDC dc = GetDC(impl->window);
+    if (!dc)
+        return;
     for (const CRect& r : region) {
-        RECT rc = {r.left, r.top, r.right, r.bottom};
-        InvalidateRect(impl->window, &rc, FALSE);
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+        blit(dc, *impl->frame, impl->info);
+        RestoreDC(dc, saved);
     }
-    UpdateWindow(impl->window);
+    ReleaseDC(impl->window, dc);
 }

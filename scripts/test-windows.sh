@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the Windows plug-ins (i686 and x86_64, mingw-w64, build-win32/ and
+# build-win64/) and runs their tests under Wine.
+#   scripts/test-windows.sh [--native-build DIR]
+# DIR (default build/) is the Linux build whose editor screenshot the Windows
+# editor must equal pixel for pixel.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+native=build
+if [ "${1:-}" = "--native-build" ]; then native=$2; fi
+
+stamp() { date +%s; }
+took() { echo "$(( $(stamp) - $1 ))s"; }
+summary=()
+
+t=$(stamp)
+bash scripts/setup-windows-deps.sh
+summary+=("setup-windows-deps: $(took "$t")")
+
+# The Linux screenshot comes from the native editor test; take it if missing.
+reference=$native/artifacts/tresselin_editor.png
+if [ ! -f "$reference" ] && [ -x "$native/tests/editor/trs_plugin_editor_tests" ]; then
+  "$native/tests/editor/trs_plugin_editor_tests" --gtest_filter='*OpensAtItsSize*' >/dev/null || true
+fi
+if [ ! -f "$reference" ]; then
+  echo "test-windows: no Linux editor screenshot at $reference; build and test the native tree first" >&2
+  exit 1
+fi
+reference=$(cd "$(dirname "$reference")" && pwd)/$(basename "$reference")
+
+cmake --preset win32 -DTRS_OTHER_ARCH_PLUGIN="$root/build-win64/source/effect/Tresselin.dll" \
+      -DTRS_EDITOR_REFERENCE="$reference" >/dev/null
+cmake --preset win64 -DTRS_OTHER_ARCH_PLUGIN="$root/build-win32/source/effect/Tresselin.dll" \
+      -DTRS_EDITOR_REFERENCE="$reference" >/dev/null
+for tree in win32 win64; do
+  t=$(stamp)
+  cmake --build --preset $tree
+  summary+=("build $tree: $(took "$t")")
+done
+
+failed=0
+for tree in win64 win32; do
+  t=$(stamp)
+  ctest --preset $tree --timeout 600 || failed=1
+  summary+=("tests $tree under Wine: $(took "$t")")
+done
+
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  summary+=("NOTE: this kernel does not run i386 processes, so Wine cannot run 32-bit programs here;"
+            "      build-win32's programs were not run (its PE checks were)")
+fi
+printf 'test-windows: %s\n' "${summary[@]}"
+exit $failed
