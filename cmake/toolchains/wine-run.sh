@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine with a prefix of its own:
 #   wine-run.sh PREFIX PROGRAM [ARGS...]
+#   wine-run.sh PREFIX --init      only create the prefix and start its server
 # Quiet and headless unless TRS_WINE_DISPLAY names an X display; the prefix
 # is created on first use, once, even when several tests start together.
 #
@@ -20,7 +21,9 @@ pe_magic() {
 
 # Debian's /usr/bin/wine always starts the 32-bit loader first; we pick the
 # loader that fits the program.
-if [ "$(pe_magic "$program")" = "020b" ]; then
+if [ "$program" = "--init" ]; then
+  loader=/usr/lib/wine/wine64
+elif [ "$(pe_magic "$program")" = "020b" ]; then
   loader=/usr/lib/wine/wine64
 elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
   loader=/usr/lib/wine/wine
@@ -53,7 +56,13 @@ if [ ! -f "$prefix/system.reg" ]; then
 fi
 # Keep the server up between programs: test discovery allows each listing
 # only a few seconds, less than a cold start takes on a busy machine.
-/usr/lib/wine/wineserver -p30 >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver -p60 >/dev/null 2>&1 || true
 flock -u 9
 exec 9>&-
+if [ "$program" = "--init" ]; then
+  # Starts the session's background programs, which a first program would
+  # otherwise wait for.
+  "$loader" cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+  exit 0
+fi
 exec "$loader" "$@"
