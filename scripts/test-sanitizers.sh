@@ -26,4 +26,4 @@ cmake --build "$dir" -j"$jobs"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$dir" --output-on-failure -j"$jobs" \
-  -E 'GoldenRender\.ChecksumsMatch|GoldenCli\.ToolMatchesTheStoredRenders|trs_plugin_editor_tests|Xvfb|xvfb|Ardour|ardour|HostOrder|hostorder|Windows|windows|Wine|wine|Robustness\.Fuzz|Robustness\.Sanitizers' "$@"
+  -E 'trs_plugin_editor_tests|Xvfb|xvfb|Ardour|ardour|HostOrder|hostorder|Windows|windows|Wine|wine|Robustness\.Fuzz|Robustness\.Sanitizers' "$@"
