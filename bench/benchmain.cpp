@@ -1,14 +1,22 @@
 // trs-bench: nanoseconds per stereo frame of processReplacing at 44100 Hz in
 // 512-frame blocks, for Tresselin and peer plug-ins, side by side.
 //
-//   trs-bench [--reps N] [--seconds S] [--case NAME] [--instructions] PLUGIN...
+//   trs-bench [--reps N] [--seconds S] [--case|--only NAME] [--instructions] PLUGIN...
+//   trs-bench --digest PLUGIN...
 //
 // With --instructions the timed loop is bracketed for callgrind
 // (valgrind --tool=callgrind --instr-atstart=no), which then counts only it.
+//
+// --digest prints a hash of every output sample of the three cases and of
+// randomised sessions (parameter changes and notes between blocks, odd block
+// sizes, mono input, no second output): two builds that print the same
+// lines produced the same bits.
 #include <valgrind/callgrind.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -119,6 +127,91 @@ Result measure(const std::string& path, const Case& c, int seconds, int reps, bo
     return result;
 }
 
+// FNV-1a over the bits of the samples.
+struct Digest {
+    uint64_t h = 1469598103934665603ull;
+    void add(const float* p, int n) {
+        const unsigned char* b = reinterpret_cast<const unsigned char*>(p);
+        for (size_t i = 0; i < (size_t)n * sizeof(float); i++) h = (h ^ b[i]) * 1099511628211ull;
+    }
+};
+
+struct Rng {
+    uint32_t s;
+    uint32_t next() { return s = s * 1664525u + 1013904223u; }
+    float unit() { return (float)(next() >> 8) * (1.0f / 16777216.0f); }
+    int below(int n) { return (int)(next() % (uint32_t)n); }
+};
+
+bool prepare(PluginInstance& fx) {
+    fx.setSampleRate((float)kRate);
+    fx.setBlockSize(kBlock);
+    fx.open();
+    fx.resume();
+    return true;
+}
+
+uint64_t digestCase(const std::string& path, const Case& c) {
+    const int frames = 2 * kRate;
+    std::vector<float> l = makeInput(frames, 1), r = makeInput(frames, 2), ol(frames), orr(frames);
+    std::vector<float> silence(frames, 0.0f), silenceR(frames, 0.0f);
+    auto loaded = PluginInstance::load(path, HostConfig{});
+    if (!loaded) return 0;
+    PluginInstance& fx = *loaded.plugin;
+    prepare(fx);
+    if (c.ownParameters) applyBusy(fx);
+    Digest d;
+    if (c.tail) {
+        std::vector<float> loudL = makeInput(kRate, 3), loudR = makeInput(kRate, 4), a(kRate), b(kRate);
+        run(fx, loudL, loudR, a, b, kRate);
+        d.add(a.data(), kRate);
+        d.add(b.data(), kRate);
+    }
+    run(fx, c.tail ? silence : l, c.tail ? silenceR : r, ol, orr, frames);
+    d.add(ol.data(), frames);
+    d.add(orr.data(), frames);
+    return d.h;
+}
+
+// A session with everything a host may vary between blocks.
+uint64_t digestRandom(const std::string& path, uint32_t seed) {
+    Rng rng{seed};
+    const int frames = kRate;
+    std::vector<float> l = makeInput(frames, seed * 2 + 5), r = makeInput(frames, seed * 2 + 6);
+    // Loud stretches, exact silence and a few non-finite samples.
+    for (int n = 0; n < frames; n++) {
+        if ((n / 4000) % 5 == 3) l[n] = r[n] = 0.0f;
+        if ((n / 4000) % 5 == 1) { l[n] *= 40.0f; r[n] *= -25.0f; }
+    }
+    l[1234] = 1.0f / 0.0f;
+    r[2345] = std::nanf("");
+    std::vector<float> ol(frames), orr(frames);
+    auto loaded = PluginInstance::load(path, HostConfig{});
+    if (!loaded) return 0;
+    PluginInstance& fx = *loaded.plugin;
+    prepare(fx);
+    const bool mono = seed % 4 == 1, noRight = seed % 4 == 2;
+    for (int p = 0; p < 18; p++) fx.setParameter(p, rng.unit());
+    Digest d;
+    for (int start = 0; start < frames;) {
+        const int sizes[] = {1, 2, 3, 7, 64, 100, 333, 512, 1024};
+        const int n = std::min(sizes[rng.below(9)], frames - start);
+        if (rng.below(6) == 0) fx.setParameter(rng.below(18), rng.below(8) == 0 ? (float)rng.below(2) : rng.unit());
+        if (rng.below(10) == 0) {
+            EventList ev;
+            ev.addMidi(0, rng.below(3) == 0 ? 0x80 : 0x90, (uint8_t)rng.below(128), (uint8_t)(1 + rng.below(127)));
+            fx.processEvents(ev);
+        }
+        float* ins[] = {l.data() + start, mono ? nullptr : r.data() + start};
+        float* outs[] = {ol.data() + start, noRight ? nullptr : orr.data() + start};
+        fx.effect()->processReplacing(fx.effect(), ins, outs, n);
+        start += n;
+    }
+    d.add(ol.data(), frames);
+    if (!noRight) d.add(orr.data(), frames);
+    return d.h;
+}
+
 std::string shortName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -128,7 +221,7 @@ std::string shortName(const std::string& path) {
 
 int main(int argc, char** argv) {
     int reps = 5, seconds = 20;
-    bool instructions = false;
+    bool instructions = false, digest = false;
     std::string only;
     std::vector<std::string> plugins;
     for (int i = 1; i < argc; i++) {
@@ -137,12 +230,14 @@ int main(int argc, char** argv) {
             reps = std::max(1, std::atoi(argv[++i]));
         else if (a == "--seconds" && i + 1 < argc)
             seconds = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--case" && i + 1 < argc)
+        else if ((a == "--case" || a == "--only") && i + 1 < argc)
             only = argv[++i];
         else if (a == "--instructions")
             instructions = true;
+        else if (a == "--digest")
+            digest = true;
         else if (!a.empty() && a[0] == '-') {
-            std::fprintf(stderr, "usage: trs-bench [--reps N] [--seconds S] [--case NAME] [--instructions] PLUGIN...\n");
+            std::fprintf(stderr, "usage: trs-bench [--reps N] [--seconds S] [--case|--only NAME] [--instructions] [--digest] PLUGIN...\n");
             return 2;
         } else
             plugins.push_back(a);
@@ -150,6 +245,16 @@ int main(int argc, char** argv) {
     if (plugins.empty()) {
         std::fprintf(stderr, "trs-bench: no plug-in given\n");
         return 2;
+    }
+    if (digest) {
+        for (const auto& p : plugins) {
+            for (const Case& c : kCases)
+                std::printf("%s %s %016llx\n", shortName(p).c_str(), c.name, (unsigned long long)digestCase(p, c));
+            for (uint32_t seed = 1; seed <= 24; seed++)
+                std::printf("%s random%u %016llx\n", shortName(p).c_str(), seed,
+                            (unsigned long long)digestRandom(p, seed));
+        }
+        return 0;
     }
     std::printf("| plug-in | case | ns/frame | x real time |\n|---|---|---:|---:|\n");
     for (const auto& p : plugins)

@@ -2,13 +2,22 @@
 # Prints the benchmark table: ns per stereo frame (best of 5 runs over 20 s of
 # input) and instructions per frame (callgrind, over 2 s) for Tresselin and
 # peer plug-ins packaged by Debian, measured side by side.
+#
+#   BENCH_BUILD_DIR=dir  measure an already configured build tree instead of
+#                        building build/ (only its bench and plug-in are rebuilt)
+#   BENCH_REPS, BENCH_SECONDS  timed runs per case and their length
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-deps.sh valgrind >&2
-bash scripts/build.sh >&2
+build=${BENCH_BUILD_DIR:-build}
+if [ "$build" = build ]; then
+  bash scripts/build.sh >&2
+else
+  cmake --build "$build" -j2 --target trs-bench Tresselin >&2
+fi
 
-bench=build/bench/trs-bench
-plugins=(build/source/effect/Tresselin.so)
+bench=$build/bench/trs-bench
+plugins=($build/source/effect/Tresselin.so)
 for peer in ZamDynamicEQ-vst.so 3BandEQ-vst.so ZamTube-vst.so ZamComp-vst.so; do
   [ -f "/usr/lib/vst/$peer" ] && plugins+=("/usr/lib/vst/$peer")
 done
@@ -30,3 +39,5 @@ tail -n +3 "$timing" | while IFS='|' read -r _ name case ns rt _; do
   per=$(awk -v ir="$ir" -v f=$((seconds * 44100)) 'BEGIN { printf "%.0f", ir / f }')
   echo "| $name | $case |$ns|$rt| $per |"
 done
+echo
+echo "Load average while measuring: $(cut -d' ' -f1-3 /proc/loadavg)"
