@@ -21,11 +21,6 @@ char* append(char* out, const char* text)
     return out;
 }
 
-// Largest phase step that cannot overflow the phase before it wraps.
-constexpr double maxPhaseStep = 2147483647.0 - FMOscilator::tableSize;
-// rampPos only matters up to rampLength + 1; stop counting long before overflow.
-constexpr int32_t idleCountCap = 1 << 30;
-
 } // namespace
 
 FMOscilator::FMOscilator()

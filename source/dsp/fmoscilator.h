@@ -10,6 +10,10 @@ class FMOscilator final : public AudioModule {
 public:
     static constexpr int32_t tableSize = 25000;
     static constexpr int32_t maxRampLength = 2;
+    // Largest phase step that cannot overflow the phase before it wraps.
+    static constexpr double maxPhaseStep = 2147483647.0 - tableSize;
+    // rampPos only matters up to rampLength + 1; stop counting long before overflow.
+    static constexpr int32_t idleCountCap = 1 << 30;
 
     FMOscilator();
 

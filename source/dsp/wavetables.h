@@ -14,6 +14,12 @@ public:
     static float sine(int32_t i) { return sineTable[i]; }
     static float triangle(int32_t i) { return triangleTable[i]; }
     static float saw(int32_t i) { return sawTable[i]; }
+    // The table of waveform 0 (sine), 1 (triangle) or 2 (saw); null for the
+    // square, which has none.
+    static const float* table(int32_t wave)
+    {
+        return wave == 0 ? sineTable : wave == 1 ? triangleTable : wave == 2 ? sawTable : nullptr;
+    }
 
 private:
     static void fill();
