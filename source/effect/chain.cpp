@@ -16,6 +16,11 @@
 #include <initializer_list>
 #include <type_traits>
 
+#if !defined(TRS_SCALAR_CHAIN) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
+#include <emmintrin.h>
+#define TRS_PAIRED_SSE2 1
+#endif
+
 #include "dsp/finitefloat.h"
 #include "dsp/wavetables.h"
 #include "effect/chainframe.h"
@@ -99,6 +104,81 @@ struct FilterLane {
     void reset() { stage0 = stage1 = stage2 = stage3 = stage4 = 0.0f; }
 };
 
+#if defined(TRS_PAIRED_SSE2)
+// Both filter channels side by side, left in the low half: the same double
+// operations as FilterLane, two at a time. Each value that FilterLane keeps
+// as a float is rounded to float and held widened.
+inline __m128d roundToFloat(__m128d v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
+
+inline __m128d pairOf(float left, float right) { return _mm_set_pd((double)right, (double)left); }
+
+inline __m128d finiteMask(__m128d v)
+{
+    const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), v);
+    return _mm_cmplt_pd(magnitude, _mm_set1_pd(HUGE_VAL));  // false for NaN
+}
+
+struct FilterPair {
+    __m128d stage0, stage1, stage2, stage3, stage4;
+    __m128d headroom;
+    int32_t mode;
+
+    void load(const MoogFilter& l, const MoogFilter& r)
+    {
+        stage0 = pairOf(l.stage0, r.stage0);
+        stage1 = pairOf(l.stage1, r.stage1);
+        stage2 = pairOf(l.stage2, r.stage2);
+        stage3 = pairOf(l.stage3, r.stage3);
+        stage4 = pairOf(l.stage4, r.stage4);
+        headroom = pairOf(l.headroom, r.headroom);
+        mode = l.mode;
+    }
+
+    static void split(__m128d v, float& l, float& r)
+    {
+        l = (float)_mm_cvtsd_f64(v);
+        r = (float)_mm_cvtsd_f64(_mm_unpackhi_pd(v, v));
+    }
+
+    void store(MoogFilter& l, MoogFilter& r) const
+    {
+        split(stage0, l.stage0, r.stage0);
+        split(stage1, l.stage1, r.stage1);
+        split(stage2, l.stage2, r.stage2);
+        split(stage3, l.stage3, r.stage3);
+        split(stage4, l.stage4, r.stage4);
+    }
+
+    // A channel whose first stage input, clipped last stage or result is not
+    // finite returns to rest and gives 0, as MoogFilter does; without branches.
+    __m128d run(__m128d x, __m128d p, __m128d k, __m128d feedback)
+    {
+        const __m128d in = roundToFloat(_mm_div_pd(x, headroom));
+        const __m128d u0 = roundToFloat(_mm_sub_pd(in, _mm_mul_pd(feedback, stage4)));
+        const __m128d s1 = roundToFloat(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(u0, stage0), p), _mm_mul_pd(k, stage1)));
+        const __m128d s2 = roundToFloat(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(s1, stage1), p), _mm_mul_pd(k, stage2)));
+        const __m128d s3 = roundToFloat(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(s2, stage2), p), _mm_mul_pd(k, stage3)));
+        const __m128d y = roundToFloat(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(s3, stage3), p), _mm_mul_pd(k, stage4)));
+        const __m128d cube = _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(y, y), y), _mm_set1_pd((double)0.166667f));
+        const __m128d s4 = roundToFloat(_mm_sub_pd(y, cube));
+        __m128d out;
+        switch (mode) {
+        case MoogFilter::highPass: out = roundToFloat(_mm_sub_pd(u0, s4)); break;
+        case MoogFilter::bandPass: out = roundToFloat(_mm_mul_pd(_mm_sub_pd(s2, s4), _mm_set1_pd(4.0))); break;
+        default: out = s4; break;
+        }
+        const __m128d result = roundToFloat(_mm_mul_pd(headroom, out));
+        const __m128d keep = _mm_and_pd(_mm_and_pd(finiteMask(u0), finiteMask(s4)), finiteMask(result));
+        stage0 = _mm_and_pd(u0, keep);
+        stage1 = _mm_and_pd(s1, keep);
+        stage2 = _mm_and_pd(s2, keep);
+        stage3 = _mm_and_pd(s3, keep);
+        stage4 = _mm_and_pd(s4, keep);
+        return _mm_and_pd(result, keep);
+    }
+};
+#endif
+
 }  // namespace
 
 void Tresselin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
@@ -114,7 +194,9 @@ void Tresselin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
                            sameBits(filterLeft.smoother.coef, filterRight.smoother.coef) &&
                            sameBits(filterLeft.smoother.weight, filterRight.smoother.weight) &&
                            sameBits(filterLeft.normalizedCutoff, filterRight.normalizedCutoff) &&
-                           sameBits(filterLeft.resonance, filterRight.resonance);
+                           sameBits(filterLeft.resonance, filterRight.resonance) &&
+                           sameBits(filterLeft.headroom, filterRight.headroom) &&
+                           filterLeft.mode == filterRight.mode;
 
     if (blockPath) {
         // A missing second input reads as a copy of the first: the same dry
@@ -175,9 +257,15 @@ void Tresselin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
             uint64_t coefBits = ~(uint64_t)0;
             double p = 0.0, k = 0.0;
             float poleCoef = 0.0f, stageCoef = 0.0f, feedback = 0.0f, modulation = 0.0f;
+#if defined(TRS_PAIRED_SSE2)
+            FilterPair filters;
+            filters.load(filterLeft, filterRight);
+            const __m128d dryPair = _mm_set1_pd(dry);
+#else
             FilterLane left, right;
             left.load(filterLeft);
             right.load(filterRight);
+#endif
 
             for (VstInt32 n = 0; n < sampleFrames; n++) {
                 // A NaN or infinity from the host counts as silence, on the dry
@@ -256,23 +344,9 @@ void Tresselin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
                     wetR = (float)((double)wetR + out);
                 }
 
-                {
-                    driveState = (float)(driveWeight * drive + driveCoef * driveState);
-                    const double s = driveState;
-                    const double k2 = (s - 1.0) * 2.0;
-                    const double xl = wetL, xr = wetR;
-                    const double al = std::fabs(xl), ar = std::fabs(xr);
-                    float yl = (float)(xl * s * (al + 1.0) / (al * k2 + xl * xl + 1.0));
-                    float yr = (float)(xr * s * (ar + 1.0) / (ar * k2 + xr * xr + 1.0));
-                    if (fold) {
-                        const double limit = foldLimit;
-                        if (yl > limit || yl < -limit) yl = WaveShaper::foldBack(yl, foldLimit);
-                        if (yr > limit || yr < -limit) yr = WaveShaper::foldBack(yr, foldLimit);
-                    }
-                    wetL = (float)(shaperGain * yl);
-                    wetR = (float)(shaperGain * yr);
-                }
-
+                driveState = (float)(driveWeight * drive + driveCoef * driveState);
+                const double s = driveState;
+                const double k2 = (s - 1.0) * 2.0;
                 modulation = (float)(cutoffDepth * e2 + filterKey);
                 {
                     const float target = (float)((double)modulation + cutoff);
@@ -292,12 +366,46 @@ void Tresselin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
                         k = stageCoef;
                         coefBits = bitsOf(glide);
                     }
-                    wetL = left.run(wetL, p, k, feedback);
-                    wetR = right.run(wetR, p, k, feedback);
                 }
-
+#if defined(TRS_PAIRED_SSE2)
+                const __m128d x = pairOf(wetL, wetR);
+                const __m128d a = _mm_andnot_pd(_mm_set1_pd(-0.0), x);
+                const __m128d one = _mm_set1_pd(1.0);
+                const __m128d num = _mm_mul_pd(_mm_mul_pd(x, _mm_set1_pd(s)), _mm_add_pd(a, one));
+                const __m128d den = _mm_add_pd(_mm_add_pd(_mm_mul_pd(a, _mm_set1_pd(k2)), _mm_mul_pd(x, x)), one);
+                __m128d shaped = roundToFloat(_mm_div_pd(num, den));
+                if (fold) {
+                    float yl, yr;
+                    FilterPair::split(shaped, yl, yr);
+                    const double limit = foldLimit;
+                    if (yl > limit || yl < -limit) yl = WaveShaper::foldBack(yl, foldLimit);
+                    if (yr > limit || yr < -limit) yr = WaveShaper::foldBack(yr, foldLimit);
+                    shaped = pairOf(yl, yr);
+                }
+                shaped = roundToFloat(_mm_mul_pd(_mm_set1_pd(shaperGain), shaped));
+                const __m128d wet = filters.run(shaped, _mm_set1_pd(p), _mm_set1_pd(k), _mm_set1_pd((double)feedback));
+                const __m128 out = _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(dryPair, pairOf(x1, x2)), wet));
+                _mm_store_ss(out1 + n, out);
+                if (decltype(hasOut2)::value) _mm_store_ss(out2 + n, _mm_shuffle_ps(out, out, 1));
+#else
+                {
+                    const double xl = wetL, xr = wetR;
+                    const double al = std::fabs(xl), ar = std::fabs(xr);
+                    float yl = (float)(xl * s * (al + 1.0) / (al * k2 + xl * xl + 1.0));
+                    float yr = (float)(xr * s * (ar + 1.0) / (ar * k2 + xr * xr + 1.0));
+                    if (fold) {
+                        const double limit = foldLimit;
+                        if (yl > limit || yl < -limit) yl = WaveShaper::foldBack(yl, foldLimit);
+                        if (yr > limit || yr < -limit) yr = WaveShaper::foldBack(yr, foldLimit);
+                    }
+                    wetL = (float)(shaperGain * yl);
+                    wetR = (float)(shaperGain * yr);
+                }
+                wetL = left.run(wetL, p, k, feedback);
+                wetR = right.run(wetR, p, k, feedback);
                 out1[n] = (float)(dry * x1 + wetL);
                 if (decltype(hasOut2)::value) out2[n] = (float)(dry * x2 + wetR);
+#endif
             }
 
             follower1.envelope = env1;
@@ -323,8 +431,12 @@ void Tresselin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
                 f->stageCoef = stageCoef;
                 f->feedback = feedback;
             }
+#if defined(TRS_PAIRED_SSE2)
+            filters.store(filterLeft, filterRight);
+#else
             left.store(filterLeft);
             right.store(filterRight);
+#endif
         };
         if (out2)
             runBlock(std::true_type());
