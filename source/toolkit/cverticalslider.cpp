@@ -1,5 +1,7 @@
 #include "toolkit/cverticalslider.h"
 
+#include <algorithm>
+
 #include "toolkit/cbitmap.h"
 #include "toolkit/cdrawcontext.h"
 
@@ -49,8 +51,11 @@ void CVerticalSlider::draw(CDrawContext* context)
     if (handle) {
         const int x = size.left + offsetHandle.h;
         const int y = handleTop() + offsetHandle.v;
-        context->drawBitmap(*handle, CRect(x, y, x + handle->getWidth(), y + handle->getHeight()),
-                            CPoint(0, 0));
+        // A handle offset inside the view can stick out of it; what lies
+        // outside is never redrawn when the handle moves, so it is not drawn.
+        const int right = std::min<int>(x + handle->getWidth(), size.right);
+        const int bottom = std::min<int>(y + handle->getHeight(), size.bottom);
+        context->drawBitmap(*handle, CRect(x, y, right, bottom), CPoint(0, 0));
     }
 }
 

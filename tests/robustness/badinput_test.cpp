@@ -170,7 +170,8 @@ TEST(HostInput, AbsurdSettingsAreIgnoredOrLimited) {
         EXPECT_EQ(fx->getSampleRate(), 44100.0f) << rate;
         EXPECT_EQ(TresselinInspector(*fx).moduleRate(), 44100.0f) << rate;
     }
-    for (VstIntPtr size : {(VstIntPtr)0, (VstIntPtr)-1, (VstIntPtr)INT32_MIN, (VstIntPtr)1 << 40}) {
+    for (VstIntPtr size : {(VstIntPtr)0, (VstIntPtr)-1, (VstIntPtr)INT32_MIN,
+                            sizeof(VstIntPtr) > 4 ? (VstIntPtr)INTPTR_MAX : (VstIntPtr)-2}) {
         trs::dispatchEntry(e, effSetBlockSize, 0, size, nullptr, 0);
         EXPECT_EQ(fx->getBlockSize(), 1024) << size;
     }
