@@ -28,5 +28,8 @@ fi
 echo "setup: installing ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Other installs may be running on the same machine: wait for the lock.
+apt_opts=(-o DPkg::Lock::Timeout=900)
+$sudo apt-get "${apt_opts[@]}" update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get "${apt_opts[@]}" install -y -qq --no-install-recommends \
+  "${missing[@]}" >/dev/null
