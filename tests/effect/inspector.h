@@ -23,6 +23,8 @@ public:
     float headroom(int channel) const { return channel ? fx.filterRight.headroom : fx.filterLeft.headroom; }
     float resonance(int channel) const { return channel ? fx.filterRight.resonance : fx.filterLeft.resonance; }
     float moduleRate() const { return fx.filterRight.sampleRate; }
+    // Mode 3 filters exactly as mode 0 does, but tells the two filters apart.
+    void setFilterMode(int channel, int mode) { (channel ? fx.filterRight : fx.filterLeft).mode = mode; }
 
     // Every float the modules and the chain carry from one frame to the next.
     std::vector<std::pair<std::string, float>> stateFloats() const {
