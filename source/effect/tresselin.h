@@ -49,6 +49,8 @@ private:
     void setResonance(float v);
     void startKeyTracking(int note);
     void stopKeyTracking();
+    bool blockPathApplies() const;
+    void processBlock(const float* in1, const float* in2, float* out1, float* out2, VstInt32 sampleFrames);
     void createEditor();
     void closeEditor();
     void forwardToEditor(VstInt32 index, float value);
