@@ -2,7 +2,6 @@
 
 #include <X11/Xlib.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,11 +26,6 @@ std::string findXvfb() {
     return "";
 }
 
-bool exists(const std::string& p) {
-    struct stat st;
-    return stat(p.c_str(), &st) == 0;
-}
-
 }  // namespace
 
 XvfbServer::XvfbServer() {
@@ -41,18 +35,31 @@ XvfbServer::XvfbServer() {
         xvfbMissing = true;
         return;
     }
-    int number = 90 + int(getpid() % 40);
-    for (int tries = 0; tries < 60; ++tries, ++number)
-        if (!exists("/tmp/.X11-unix/X" + std::to_string(number)) &&
-            !exists("/tmp/.X" + std::to_string(number) + "-lock"))
-            break;
-    name = ":" + std::to_string(number);
+    // The server picks a free display itself and writes its number to the
+    // pipe: test programs running side by side cannot pick the same one.
+    int fds[2];
+    if (pipe(fds) != 0) {
+        reason = "no pipe for Xvfb";
+        return;
+    }
     pid = fork();
     if (pid == 0) {
-        execl(xvfb.c_str(), "Xvfb", name.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+        close(fds[0]);
+        const std::string fd = std::to_string(fds[1]);
+        execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
               static_cast<char*>(nullptr));
         _exit(127);
     }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (pid < 0 || number.empty()) {
+        reason = "Xvfb did not start";
+        return;
+    }
+    name = ":" + number;
     for (int i = 0; i < 100; ++i) {
         if (Display* d = XOpenDisplay(name.c_str())) {
             XCloseDisplay(d);
