@@ -1,11 +1,15 @@
 // A plug-in that tells what its host did: every call it receives is written,
 // one line each, to the file named by TRS_PROBE_LOG. Audio passes through,
 // each output channel from the input of the same index (or input 0 where
-// that input is null).
+// that input is null). With TRS_PROBE_HOLD set, the first block creates the
+// file it names and then never returns, so a test can interrupt a render that
+// is certainly under way, however fast the machine.
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <unistd.h>
 
 #include "shell/vstinterface.h"
 
@@ -110,8 +114,19 @@ float VSTCALLBACK getParameter(AEffect* e, VstInt32 index) {
     return index >= 0 && index < kParams ? probeOf(e)->values[index] : 0.0f;
 }
 
+void holdIfAsked() {
+    const char* marker = std::getenv("TRS_PROBE_HOLD");
+    if (!marker)
+        return;
+    if (std::FILE* f = std::fopen(marker, "w"))
+        std::fclose(f);
+    for (;;)
+        pause();
+}
+
 void VSTCALLBACK processReplacing(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
     note(e, "process %d %s", frames, inputs[1] ? "stereo" : "mono");
+    holdIfAsked();
     const float gain = probeOf(e)->values[0];
     for (int c = 0; c < 2; ++c) {
         const float* in = inputs[c] ? inputs[c] : inputs[0];
