@@ -9,8 +9,11 @@ run=$1 prefix=$2 hostexe=$3 plugin=$4 reference=$5 out=$6
 mkdir -p "$out"
 rm -f "$out"/editor.png "$out"/diff.png "$out"/host.log
 
-# Xvfb picks a free display itself and names it once it is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display" >/dev/null 2>&1 &
+# Xvfb picks a free display itself and names it once it is ready; our test
+# programs start their servers one at a time, or two could pick one display.
+exec 9>/tmp/.trs-xvfb-start.lock
+flock 9
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$out/display" >/dev/null 2>&1 &
 xvfb=$!
 host=""
 cleanup() {
@@ -24,6 +27,8 @@ until [ -s "$out/display" ]; do
   sleep 0.1
 done
 display=:$(head -n1 "$out/display")
+flock -u 9
+exec 9>&-
 
 fail() { echo "editor-test: $*"; echo "--- host log:"; cat "$out/host.log" || true; exit 1; }
 
