@@ -10,6 +10,7 @@ packages=(
   libx11-dev libxtst-dev xvfb xdotool x11-utils imagemagick
   python3 python3-pil fonts-liberation2
   dpf-plugins-vst zam-plugins midicsv valgrind
+  dpkg-dev help2man lintian
   ardour
 )
 packages+=("$@")
