@@ -48,6 +48,7 @@ endif()
 
 include_guard(GLOBAL)
 
+set(TRESSELIN_VERSION ${PROJECT_VERSION} CACHE INTERNAL "")
 option(TRESSELIN_USER_INSTALL "Install the plug-in into ~/.vst rather than <prefix>/lib/vst" OFF)
 
 set(_trs_home "$ENV{HOME}")
@@ -85,15 +86,18 @@ function(trs_packaging_rules)
     return()  # releases are packed by the Linux build, which drives the cross builds
   endif()
 
-  set(version ${PROJECT_VERSION})
+  # This runs deferred in the top directory's scope, which is another
+  # project's when the tree is built inside the fuzz build.
+  get_filename_component(root "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/.." ABSOLUTE)
+  set(version ${TRESSELIN_VERSION})
   set(distdir ${CMAKE_BINARY_DIR}/dist)
-  set(notice ${PROJECT_SOURCE_DIR}/source/toolkit/fonts/LICENSE-LiberationSans.txt)
+  set(notice ${root}/source/toolkit/fonts/LICENSE-LiberationSans.txt)
   set(pack ${CMAKE_COMMAND} -DSTAGE=${distdir}/stage)
   set(packer -P ${CMAKE_CURRENT_FUNCTION_LIST_FILE})  # after every -D
 
   set(linux tresselin-${version}-linux-x86_64)
   set(readme "${CMAKE_BINARY_DIR}/dist-readme/README.txt")
-  configure_file(${PROJECT_SOURCE_DIR}/resources/dist/README-linux.txt.in ${readme} @ONLY)
+  configure_file(${root}/resources/dist/README-linux.txt.in ${readme} @ONLY)
   add_custom_target(dist-linux
     COMMAND ${pack} -DNAME=${linux} -DOUT=${distdir}/${linux}.tar.gz -DFORMAT=tar.gz
       "-DFILES=$<TARGET_FILE:Tresselin>=lib/vst/Tresselin.so;$<TARGET_FILE:tresselin-render>=bin/tresselin-render;${readme}=README.txt;${notice}=NOTICES/LICENSE-LiberationSans.txt"
@@ -103,7 +107,7 @@ function(trs_packaging_rules)
     VERBATIM)
 
   add_custom_target(dist-deb
-    COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/make-deb.sh ${version} $<TARGET_FILE:Tresselin>
+    COMMAND bash ${root}/cmake/make-deb.sh ${version} $<TARGET_FILE:Tresselin>
       $<TARGET_FILE:tresselin-render> ${notice} ${distdir}/tresselin_${version}_amd64.deb
     DEPENDS Tresselin tresselin-render
     COMMENT "Packing tresselin_${version}_amd64.deb"
@@ -113,17 +117,17 @@ function(trs_packaging_rules)
   # brought up to date here (scripts/setup-windows-deps.sh installs the
   # compilers).
   set(windows tresselin-${version}-windows)
-  set(win32dll ${PROJECT_SOURCE_DIR}/build-win32/source/effect/Tresselin.dll)
-  set(win64dll ${PROJECT_SOURCE_DIR}/build-win64/source/effect/Tresselin.dll)
+  set(win32dll ${root}/build-win32/source/effect/Tresselin.dll)
+  set(win64dll ${root}/build-win64/source/effect/Tresselin.dll)
   add_custom_target(dist-windows
     COMMAND ${CMAKE_COMMAND} --preset win32 >/dev/null
     COMMAND ${CMAKE_COMMAND} --build --preset win32 --target Tresselin
     COMMAND ${CMAKE_COMMAND} --preset win64 >/dev/null
     COMMAND ${CMAKE_COMMAND} --build --preset win64 --target Tresselin
     COMMAND ${pack} -DNAME=${windows} -DOUT=${distdir}/${windows}.zip -DFORMAT=zip
-      "-DFILES=${win32dll}=x86/Tresselin.dll;${win64dll}=x64/Tresselin.dll;${PROJECT_SOURCE_DIR}/resources/dist/README-windows.txt=README.txt;${notice}=NOTICES/LICENSE-LiberationSans.txt"
+      "-DFILES=${win32dll}=x86/Tresselin.dll;${win64dll}=x64/Tresselin.dll;${root}/resources/dist/README-windows.txt=README.txt;${notice}=NOTICES/LICENSE-LiberationSans.txt"
       ${packer}
-    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+    WORKING_DIRECTORY ${root}
     COMMENT "Packing ${windows}.zip"
     VERBATIM)
 

@@ -1,10 +1,4 @@
-// Drives the effect the way a careless or hostile host could: any opcode with
-// arguments of the right shape but random values, parameters and sample
-// rates that make no sense, audio full of NaN, infinities, subnormal and
-// enormous samples, malformed event lists, the editor opened headless and
-// closed in any order. Aborts when an output sample is not finite or the
-// caller's floating-point mode is not restored; the sanitizers catch the rest.
-#include <fuzzer/FuzzedDataProvider.h>
+#include "fuzzsupport.h"
 
 #include <cfloat>
 #include <cmath>
@@ -12,15 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <vector>
 
 #if defined(__SSE__)
 #include <xmmintrin.h>
 #endif
 
-#include "shell/audioeffect.h"
-
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
+
+namespace trsfuzz {
 
 namespace {
 
@@ -33,8 +26,30 @@ VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
     }
 }
 
+void checkMode(unsigned int before) {
+#if defined(__SSE__)
+    if (_mm_getcsr() != before) fail("floating-point mode not restored");
+#else
+    (void)before;
+#endif
+}
+
+unsigned int mode() {
+#if defined(__SSE__)
+    return _mm_getcsr();
+#else
+    return 0;
+#endif
+}
+
+void checkText(const char* text, size_t size) {
+    if (!std::memchr(text, 0, size)) fail("text not terminated within the buffer");
+}
+
+}  // namespace
+
 [[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz_entry: %s\n", what);
+    std::fprintf(stderr, "fuzz: %s\n", what);
     std::abort();
 }
 
@@ -69,86 +84,61 @@ VstIntPtr anyValue(FuzzedDataProvider& in) {
     return in.ConsumeIntegral<VstIntPtr>();
 }
 
-// A list of 0..8 events of any kind; the count never exceeds the entries.
-struct EventBlock {
-    std::vector<VstMidiEvent> midi;
-    std::vector<VstMidiSysexEvent> sysex;
-    std::vector<std::vector<char>> dumps;
-    std::vector<VstEvent> other;
-    std::vector<unsigned char> list;
-
-    VstEvents* build(FuzzedDataProvider& in) {
-        const size_t n = in.ConsumeIntegralInRange<size_t>(0, 8);
-        midi.assign(n, VstMidiEvent{});
-        sysex.assign(n, VstMidiSysexEvent{});
-        other.assign(n, VstEvent{});
-        dumps.assign(n, {});
-        list.assign(sizeof(VstEvents) + n * sizeof(VstEvent*), 0);
-        auto* events = reinterpret_cast<VstEvents*>(list.data());
-        VstEvent** entries = events->events;  // numEvents of them, not two
-        for (size_t i = 0; i < n; i++) {
-            VstEvent* e = nullptr;
-            switch (in.ConsumeIntegralInRange<int>(0, 4)) {
-                case 0:
-                case 1: {
-                    VstMidiEvent& m = midi[i];
-                    m.type = kVstMidiType;
-                    m.byteSize = sizeof m;
-                    m.deltaFrames = in.ConsumeIntegral<VstInt32>();
-                    static const unsigned char statuses[] = {0x80, 0x90, 0xB0, 0x9F, 0x8F, 0xF0, 0xFF, 0x00};
-                    m.midiData[0] = (char)(in.ConsumeBool() ? statuses[in.ConsumeIntegralInRange<int>(0, 7)]
-                                                            : in.ConsumeIntegral<unsigned char>());
-                    m.midiData[1] = (char)in.ConsumeIntegral<unsigned char>();
-                    m.midiData[2] = (char)in.ConsumeIntegral<unsigned char>();
-                    m.midiData[3] = (char)in.ConsumeIntegral<unsigned char>();
-                    e = reinterpret_cast<VstEvent*>(&m);
-                    break;
-                }
-                case 2: {
-                    VstMidiSysexEvent& s = sysex[i];
-                    dumps[i] = in.ConsumeBytes<char>(in.ConsumeIntegralInRange<size_t>(0, 64));
-                    s.type = kVstSysExType;
-                    s.byteSize = sizeof s;
-                    s.dumpBytes = (VstInt32)dumps[i].size();
-                    s.sysexDump = dumps[i].empty() ? nullptr : dumps[i].data();
-                    e = reinterpret_cast<VstEvent*>(&s);
-                    break;
-                }
-                case 3: {
-                    VstEvent& o = other[i];
-                    o.type = in.ConsumeIntegral<VstInt32>();
-                    o.byteSize = in.ConsumeIntegral<VstInt32>();
-                    for (char& c : o.data) c = (char)in.ConsumeIntegral<unsigned char>();
-                    e = &o;
-                    break;
-                }
-                default: break;  // a null entry
+VstEvents* EventBlock::build(FuzzedDataProvider& in) {
+    const size_t n = in.ConsumeIntegralInRange<size_t>(0, 8);
+    midi.assign(n, VstMidiEvent{});
+    sysex.assign(n, VstMidiSysexEvent{});
+    other.assign(n, VstEvent{});
+    dumps.assign(n, {});
+    list.assign(sizeof(VstEvents) + n * sizeof(VstEvent*), 0);
+    auto* events = reinterpret_cast<VstEvents*>(list.data());
+    VstEvent** entries = events->events;  // numEvents of them, not two
+    for (size_t i = 0; i < n; i++) {
+        VstEvent* e = nullptr;
+        switch (in.ConsumeIntegralInRange<int>(0, 4)) {
+            case 0:
+            case 1: {
+                VstMidiEvent& m = midi[i];
+                m.type = kVstMidiType;
+                m.byteSize = sizeof m;
+                m.deltaFrames = in.ConsumeIntegral<VstInt32>();
+                static const unsigned char statuses[] = {0x80, 0x90, 0xB0, 0x9F, 0x8F, 0xF0, 0xFF, 0x00};
+                m.midiData[0] = (char)(in.ConsumeBool() ? statuses[in.ConsumeIntegralInRange<int>(0, 7)]
+                                                        : in.ConsumeIntegral<unsigned char>());
+                m.midiData[1] = (char)in.ConsumeIntegral<unsigned char>();
+                m.midiData[2] = (char)in.ConsumeIntegral<unsigned char>();
+                m.midiData[3] = (char)in.ConsumeIntegral<unsigned char>();
+                e = reinterpret_cast<VstEvent*>(&m);
+                break;
             }
-            entries[i] = e;
+            case 2: {
+                VstMidiSysexEvent& s = sysex[i];
+                dumps[i] = in.ConsumeBytes<char>(in.ConsumeIntegralInRange<size_t>(0, 64));
+                s.type = kVstSysExType;
+                s.byteSize = sizeof s;
+                s.dumpBytes = (VstInt32)dumps[i].size();
+                s.sysexDump = dumps[i].empty() ? nullptr : dumps[i].data();
+                e = reinterpret_cast<VstEvent*>(&s);
+                break;
+            }
+            case 3: {
+                VstEvent& o = other[i];
+                o.type = in.ConsumeIntegral<VstInt32>();
+                o.byteSize = in.ConsumeIntegral<VstInt32>();
+                for (char& c : o.data) c = (char)in.ConsumeIntegral<unsigned char>();
+                e = &o;
+                break;
+            }
+            default: break;  // a null entry
         }
-        events->numEvents = (VstInt32)n;
-        return events;
+        entries[i] = e;
     }
-};
-
-void checkMode(unsigned int before) {
-#if defined(__SSE__)
-    if (_mm_getcsr() != before) fail("floating-point mode not restored");
-#else
-    (void)before;
-#endif
+    events->numEvents = (VstInt32)n;
+    return events;
 }
 
-unsigned int mode() {
-#if defined(__SSE__)
-    return _mm_getcsr();
-#else
-    return 0;
-#endif
-}
-
-void processBlock(FuzzedDataProvider& in, AEffect* e) {
-    VstInt32 frames = in.ConsumeIntegralInRange<VstInt32>(0, 1024);
+void processBlock(FuzzedDataProvider& in, AEffect* e, VstInt32 maxFrames) {
+    VstInt32 frames = in.ConsumeIntegralInRange<VstInt32>(0, maxFrames);
     const int shape = in.ConsumeIntegralInRange<int>(0, 7);
     std::vector<float> a(frames), b(frames), o0(frames, 0.0f), o1(frames, 0.0f);
     const bool noise = in.ConsumeBool();
@@ -181,10 +171,6 @@ void processBlock(FuzzedDataProvider& in, AEffect* e) {
     if (frames < 0)
         for (float s : o0)
             if (s != 0.0f) fail("a negative count wrote output");
-}
-
-void checkText(const char* text, size_t size) {
-    if (!std::memchr(text, 0, size)) fail("text not terminated within the buffer");
 }
 
 void dispatchOne(FuzzedDataProvider& in, AEffect* e, EventBlock& events) {
@@ -232,47 +218,19 @@ void dispatchOne(FuzzedDataProvider& in, AEffect* e, EventBlock& events) {
     if (ptr == buffer.data()) checkText(buffer.data(), buffer.size());
 }
 
-}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzedDataProvider in(data, size);
+AEffect* openEffect() {
     AudioEffect* effect = createEffectInstance(host);
-    if (!effect) return 0;
+    if (!effect)
+        fail("no effect");
     AEffect* e = effect->getAeffect();
-    EventBlock events;
     e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
-
-    for (int step = 0; step < 64 && in.remaining_bytes() > 0; step++) {
-        switch (in.ConsumeIntegralInRange<int>(0, 9)) {
-            case 0:
-            case 1:
-            case 2: dispatchOne(in, e, events); break;
-            case 3: {
-                const VstInt32 index = anyIndex(in);
-                e->setParameter(e, index, anyFloat(in));
-                const float got = e->getParameter(e, index);
-                if (!(got >= 0.0f && got <= 1.0f) && got != 0.0f) fail("parameter outside 0..1");
-                break;
-            }
-            case 4: e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, anyFloat(in)); break;
-            case 5: e->dispatcher(e, effSetBlockSize, 0, anyValue(in), nullptr, 0.0f); break;
-            case 6: {
-                VstEvents* list = events.build(in);
-                e->dispatcher(e, effProcessEvents, 0, 0, list, 0.0f);
-                break;
-            }
-            case 7: {
-                // The editor without a window: open, idle, keys, close.
-                e->dispatcher(e, effEditOpen, 0, 0, nullptr, 0.0f);
-                e->dispatcher(e, effEditIdle, 0, 0, nullptr, 0.0f);
-                e->dispatcher(e, effEditKeyDown, anyIndex(in), anyValue(in), nullptr, anyFloat(in));
-                if (in.ConsumeBool()) e->dispatcher(e, effEditClose, 0, 0, nullptr, 0.0f);
-                break;
-            }
-            default: processBlock(in, e); break;
-        }
-    }
-    processBlock(in, e);
-    if (e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f) != 1) fail("effClose did not answer 1");
-    return 0;
+    return e;
 }
+
+void closeEffect(AEffect* e) {
+    if (e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f) != 1)
+        fail("effClose did not answer 1");
+}
+
+}  // namespace trsfuzz
