@@ -198,7 +198,7 @@ void dispatchOne(FuzzedDataProvider& in, AEffect* e, EventBlock& events) {
             if (ptr) ptr = events.build(in);
             break;
         case effEditOpen:
-            ptr = nullptr;  // headless: no parent window
+            opcode = effEditGetRect;  // the editor is the editor fuzzer's
             break;
         case effSetChunk:
             value = in.ConsumeIntegralInRange<VstIntPtr>(0, 256);

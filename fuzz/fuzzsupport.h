@@ -37,7 +37,7 @@ struct EventBlock {
 // One block of up to `maxFrames` frames of mostly ordinary audio with bad
 // samples sprinkled in, in any buffer layout a host may use.
 void processBlock(FuzzedDataProvider& in, AEffect* e, VstInt32 maxFrames);
-// One dispatcher call: any opcode but effClose, hostile index, value, pointer
+// One dispatcher call: any opcode but effClose and effEditOpen, hostile index, value, pointer
 // and float; text written into the host's buffer must end inside it.
 void dispatchOne(FuzzedDataProvider& in, AEffect* e, EventBlock& events);
 
