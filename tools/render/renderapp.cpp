@@ -50,9 +50,32 @@ std::unique_ptr<host::PluginInstance> loadPlugin(const std::string& path) {
     return std::move(result.plugin);
 }
 
-std::string formatName(int bits) {
-    return bits == 0 ? "32-bit float" : std::to_string(bits) + "-bit";
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
 }
+
+// Checked before the output is opened: the same file under another name, a
+// symlink or a hard link would be truncated before it is read.
+void refuseToOverwrite(const RenderOptions& o, const std::string& pluginPath) {
+    const std::pair<const std::string*, const char*> inputs[] = {
+        {&o.input, "the input file"}, {&o.midiFile, "the MIDI file"}, {&pluginPath, "the plug-in"}};
+    for (const auto& [path, what] : inputs)
+        if (sameFile(*path, o.output))
+            throw RenderError("output '" + o.output + "' is " + what + " ('" + *path +
+                              "'); choose another output name");
+}
+
+void checkChannels(host::PluginInstance& plugin) {
+    const AEffect* e = plugin.effect();
+    if (e->numInputs < 0 || e->numInputs > Renderer::kMaxChannels || e->numOutputs < 1 ||
+        e->numOutputs > Renderer::kMaxChannels)
+        throw RenderError("the plug-in declares " + std::to_string(e->numInputs) + " audio inputs and " +
+                          std::to_string(e->numOutputs) + " outputs; cannot render through it (1 to " +
+                          std::to_string(Renderer::kMaxChannels) + " outputs needed)");
+}
+
+std::string channelWord(int n) { return std::to_string(n) + (n == 1 ? " channel" : " channels"); }
 
 std::string fixed(double v, int places) {
     std::ostringstream s;
@@ -73,6 +96,11 @@ int RenderApp::run(const RenderOptions& o) {
     }
 
     const std::string pluginPath = o.plugin.empty() ? PluginLocator::forThisProgram().locate() : o.plugin;
+    OutputFormat format;
+    if (!o.list) {
+        refuseToOverwrite(o, pluginPath);
+        format = OutputFormat::forPath(o.output, o.bits);
+    }
     auto plugin = loadPlugin(pluginPath);
     plugin->open();
     const bool ours = plugin->effect()->uniqueID == kTresselinId;
@@ -124,6 +152,10 @@ int RenderApp::run(const RenderOptions& o) {
         if (reader->droppedChannels() > 0 && !o.quiet)
             out << "note: '" << o.input << "' has " << reader->channelCount() + reader->droppedChannels()
                 << " channels; rendering the first two\n";
+        if (reader->cutShort())
+            err << "tresselin-render: warning: '" << o.input
+                << "' is shorter than its header says (cut off?); rendering the " << reader->frameCount()
+                << " frames it holds\n";
         source = std::move(reader);
         inputName = o.input;
     }
@@ -142,8 +174,18 @@ int RenderApp::run(const RenderOptions& o) {
         std::error_code ec;
         fs::create_directories(fs::path(o.output).parent_path(), ec);
     }
+    checkChannels(*plugin);
     const int outputChannels = renderer.outputChannels();
-    SoundFileWriter writer(o.output, outputChannels, source->sampleRate(), o.bits);
+    const int inputChannels = plugin->effect()->numInputs;
+    if (!o.quiet && source->channelCount() > 1 && outputChannels == 1) {
+        if (inputChannels >= source->channelCount())
+            out << "note: the plug-in has one output: both input channels go in, the file is mono\n";
+        else
+            out << "note: the plug-in takes " << channelWord(inputChannels) << " and gives one: the input's "
+                << (inputChannels == 0 ? "channels are" : "second channel is") << " not used, the file is mono\n";
+    }
+    const bool dither = o.dither == Dither::Tpdf || (o.dither == Dither::Default && format.bits == 16);
+    SoundFileWriter writer(o.output, outputChannels, source->sampleRate(), format, dither, source->frameCount());
 
     renderer.prepare(source->sampleRate(), job);
     const double seconds = static_cast<double>(source->frameCount()) / source->sampleRate();
@@ -168,6 +210,13 @@ int RenderApp::run(const RenderOptions& o) {
     plugin->close();
     writer.commit();
 
+    const SampleConverter& written = writer.converter();
+    if (written.nonFinite() > 0)
+        err << "tresselin-render: warning: the plug-in gave " << written.nonFinite()
+            << " samples that are not numbers (NaN or infinite); they were written as 0\n";
+    if (written.clipped() > 0)
+        err << "tresselin-render: warning: " << written.clipped() << " samples clipped at full scale in "
+            << format.name << " (lower the level, or write 32-bit float)\n";
     if (!o.quiet) {
         if (stats.eventsDropped > 0)
             out << "note: " << stats.eventsDropped << " MIDI events fall after the end of the input and were not sent\n";
@@ -177,7 +226,7 @@ int RenderApp::run(const RenderOptions& o) {
             out << " (" << fixed(rendered / took, 1) << "x real time)";
         out << "\n"
             << "wrote:    " << o.output << " (" << outputChannels << " ch, " << source->sampleRate()
-            << " Hz, " << formatName(o.bits) << ")\n";
+            << " Hz, " << format.name << (writer.converter().dithered() ? ", TPDF dither" : "") << ")\n";
     }
     return 0;
 }

@@ -8,12 +8,6 @@
 
 namespace trs::render {
 
-namespace {
-
-constexpr int kMaxChannels = 64;
-
-}  // namespace
-
 int Renderer::outputChannels() const { return plugin.effect() ? plugin.effect()->numOutputs : 0; }
 
 void Renderer::prepare(double sampleRate, const RenderJob& job) {

@@ -42,6 +42,8 @@ struct RenderStats {
 
 class Renderer {
 public:
+    static constexpr int kMaxChannels = 64;
+
     using Progress = std::function<void(int64_t done, int64_t total)>;
 
     explicit Renderer(host::PluginInstance& plugin) : plugin(plugin) {}

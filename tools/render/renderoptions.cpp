@@ -98,8 +98,11 @@ RenderOptions RenderOptions::parse(const std::vector<std::string>& args) {
             if (bits != "16" && bits != "24" && bits != "32")
                 throw RenderError("--bits '" + bits + "': must be 16, 24 or 32");
             o.bits = std::stoi(bits);
-            if (o.bits == 32)
-                o.bits = 0;
+        } else if (arg == "--dither") {
+            const std::string d = value();
+            if (d != "none" && d != "tpdf")
+                throw RenderError("--dither '" + d + "': must be none or tpdf");
+            o.dither = d == "none" ? Dither::None : Dither::Tpdf;
         } else if (arg == "--demo") {
             noValue();
             o.demo = true;
