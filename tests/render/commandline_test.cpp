@@ -98,7 +98,8 @@ TEST(RenderOptions, ReadsAFullCommandLine) {
     const auto d = RenderOptions::parse({"--demo"});
     EXPECT_TRUE(d.demo);
     EXPECT_EQ(d.output, "out/tresselin-demo.wav");
-    EXPECT_EQ(RenderOptions::parse({"--bits", "32", "a", "-o", "b"}).bits, 0);
+    EXPECT_EQ(RenderOptions::parse({"--bits", "32", "a", "-o", "b"}).bits, 32);
+    EXPECT_EQ(RenderOptions::parse({"a", "-o", "b"}).bits, 0);
 }
 
 TEST(RenderOptions, RejectsBadCommandLines) {
