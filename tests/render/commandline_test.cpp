@@ -129,30 +129,36 @@ TEST(RenderOptions, RejectsBadCommandLines) {
     }
 }
 
-TEST(EventSchedule, PlacesNotesOnTheNearestFrameInTimeOrder) {
+TEST(EventSchedule, PlacesNotesOnTheNearestFrameNoteOffsFirstAtOneFrame) {
     EventSchedule s;
-    NoteOption late = NoteOption::parse("1:64:0.5");
-    NoteOption early = NoteOption::parse("0.25:60:0.75");  // its off falls on the later note's on
-    s.addNote(late);
-    s.addNote(early);
+    s.addNote(NoteOption::parse("1:64:0.5"));
+    s.addNote(NoteOption::parse("0.25:60:0.75"));  // its off falls on the later note's on
+    s.addNote(NoteOption::parse("0:60:0.25"));     // ends where the same key starts again
+    MidiMessage quiet;                             // a note on of velocity 0 is a note off
+    quiet.seconds = 1.0;
+    quiet.bytes[0] = 0x91;
+    quiet.bytes[1] = 70;
+    s.add(quiet);
     const auto events = s.atRate(48000.0);
-    ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(events[0].frame, 12000);
-    EXPECT_EQ(events[0].bytes[0], 0x90);
-    EXPECT_EQ(events[0].bytes[1], 60);
-    EXPECT_EQ(events[0].bytes[2], NoteOption::kVelocity);
-    // Same frame: the order they were added in.
-    EXPECT_EQ(events[1].frame, 48000);
-    EXPECT_EQ(events[1].bytes[0], 0x90);
-    EXPECT_EQ(events[2].frame, 48000);
-    EXPECT_EQ(events[2].bytes[0], 0x80);
-    EXPECT_EQ(events[2].bytes[1], 60);
-    EXPECT_EQ(events[3].frame, 72000);
+    struct Expect {
+        int64_t frame;
+        uint8_t status, key;
+    };
+    const Expect expected[] = {{0, 0x90, 60},     {12000, 0x80, 60}, {12000, 0x90, 60}, {48000, 0x80, 60},
+                               {48000, 0x91, 70}, {48000, 0x90, 64}, {72000, 0x80, 64}};
+    ASSERT_EQ(events.size(), std::size(expected));
+    for (size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(events[i].frame, expected[i].frame) << i;
+        EXPECT_EQ(events[i].bytes[0], expected[i].status) << i;
+        EXPECT_EQ(events[i].bytes[1], expected[i].key) << i;
+    }
 
-    // 1/3 s at 44100 Hz is 14700 frames exactly; 0.1/44100 s rounds to 0.
+    // 1/3 s at 44100 Hz is 14700 frames exactly; 0.1/44100 s rounds to 0,
+    // and the note lasts one frame rather than ending before it starts.
     EventSchedule t;
     t.addNote(NoteOption{1.0 / 3.0, 60, 0.1 / 44100.0});
     const auto r = t.atRate(44100.0);
     EXPECT_EQ(r[0].frame, 14700);
-    EXPECT_EQ(r[1].frame, 14700);
+    EXPECT_EQ(r[0].bytes[0], 0x90);
+    EXPECT_EQ(r[1].frame, 14701);
 }

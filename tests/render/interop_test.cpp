@@ -33,12 +33,12 @@ std::vector<Delivered> deliveredEvents(const std::string& log) {
             long frames = 0;
             words >> frames;
             blockStart += frames;
-        } else if (kind == "midi") {
+        } else if (kind == "midi" || kind == "sysex") {
             long delta = 0;
             words >> delta;
             std::string rest;
             std::getline(words, rest);
-            out.push_back({blockStart + delta, rest.substr(1)});
+            out.push_back({blockStart + delta, (kind == "sysex" ? "sysex " : "") + rest.substr(1)});
         }
     }
     return out;
@@ -53,6 +53,7 @@ TEST(Interop, MidiFileFromCsvmidiArrivesAtTheRightFrames) {
     std::ofstream(dir.file("song.csv")) << "0, 0, Header, 1, 2, 480\n"
                                            "1, 0, Start_track\n"
                                            "1, 0, Title_t, \"probe\"\n"
+                                           "1, 0, Time_signature, 3, 2, 24, 8\n"
                                            "1, 0, Tempo, 500000\n"
                                            "1, 960, Tempo, 250000\n"
                                            "1, 960, End_track\n"
@@ -79,6 +80,7 @@ TEST(Interop, MidiFileFromCsvmidiArrivesAtTheRightFrames) {
     const auto events = deliveredEvents(trstest::readText(dir.file("probe.log")));
     const std::vector<std::pair<long, std::string>> expected = {
         {0, "90 60 100"},      // 0 s
+        {4594, "sysex 4 f0 7e 01 f7"},  // tick 100: 0.104 s
         {22050, "80 60 0"},    // 0.5 s
         {44100, "99 64 90"},   // 1.0 s, channel 10
         {55125, "89 64 0"},    // 1.25 s: one beat at 240 BPM
@@ -88,6 +90,31 @@ TEST(Interop, MidiFileFromCsvmidiArrivesAtTheRightFrames) {
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(events[i].frame, expected[i].first) << i;
         EXPECT_EQ(events[i].bytes, expected[i].second) << i;
+    }
+    // The time the plug-in is told where a part starts at 1.5 s: 240 BPM,
+    // quarter 4, in the 3/4 bar that starts at quarter 3.
+    EXPECT_TRUE(trstest::readText(dir.file("probe.log")).find("\ntime 66150 44100 240 4 3 3/4 2e02\n") !=
+                std::string::npos);
+}
+
+TEST(Interop, NotesAtOneInstantEndBeforeTheyStart) {
+    TempDir dir;
+    trstest::writeSound(dir.file("in.wav"), trstest::steppedSine(1.0));
+    // The same key ends and starts again at 0.25 s, given in that order and
+    // in the other.
+    for (const auto& notes : {std::vector<std::string>{"0:60:0.25", "0.25:60:0.5"},
+                              std::vector<std::string>{"0.25:60:0.5", "0:60:0.25"}}) {
+        std::vector<std::string> args = {dir.file("in.wav"), "-o", dir.file("out.wav"), "--plugin", TRS_PROBE_PLUGIN};
+        for (const auto& n : notes)
+            args.insert(args.end(), {"--note", n});
+        const ToolRun run = runTool(args, "TRS_PROBE_LOG='" + dir.file("probe.log") + "' ");
+        ASSERT_EQ(run.code, 0) << run.err;
+        const auto events = deliveredEvents(trstest::readText(dir.file("probe.log")));
+        ASSERT_EQ(events.size(), 4u);
+        EXPECT_EQ(events[1].frame, 11025);
+        EXPECT_EQ(events[1].bytes, "80 60 0");
+        EXPECT_EQ(events[2].frame, 11025);
+        EXPECT_EQ(events[2].bytes, "90 60 100");
     }
 }
 

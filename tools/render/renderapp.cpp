@@ -169,6 +169,8 @@ int RenderApp::run(const RenderOptions& o) {
     for (const auto& n : o.notes)
         schedule.addNote(n);
     job.events = schedule.atRate(source->sampleRate());
+    job.tempo = schedule.tempo();
+    job.meter = schedule.meter();
 
     if (o.demo && o.output == demo::kDefaultOutput) {
         std::error_code ec;
