@@ -319,16 +319,33 @@ TEST(Cli, BadInputFailsWithOneLineAndLeavesNoFileBehind) {
                                      'M', 'T', 'r', 'k', 0, 0, 0, 3, 0x00, 0x90, 60};
         std::ofstream(dir.file("cut.mid"), std::ios::binary).write(reinterpret_cast<const char*>(smf), sizeof smf);
     }
-    const auto before = dir.entries();
     const std::string in = dir.file("in.wav");
     const std::string out = dir.file("out.wav");
 
+    {
+        // A WAV whose sample rate field says 0.
+        std::string bytes = trstest::readText(in);
+        const size_t fmt = bytes.find("fmt ");
+        bytes.replace(fmt + 12, 4, std::string(4, '\0'));
+        std::ofstream(dir.file("rate0.wav"), std::ios::binary) << bytes;
+    }
+    const auto before = dir.entries();
     struct Case {
         std::vector<std::string> args;
         std::string message;
+        std::string env = "";
     };
+    const std::string probe = TRS_PROBE_PLUGIN;
     const std::vector<Case> cases = {
         {{dir.file("missing.wav"), "-o", out}, "does not exist"},
+        {{dir.file("rate0.wav"), "-o", out}, "has no usable audio (its header gives no sample rate"},
+        {{in, "-o", out, "--plugin", probe}, "declares 2 audio inputs and 0 outputs", "TRS_PROBE_OUTPUTS=0 "},
+        {{in, "-o", out, "--plugin", probe}, "and 100000 outputs; cannot render", "TRS_PROBE_OUTPUTS=100000 "},
+        {{in, "-o", out, "--plugin", probe}, "declares -1 audio inputs", "TRS_PROBE_INPUTS=-1 "},
+        {{in, "-o", out, "--set", "-1=0.5"}, "parameter index -1 is out of range"},
+        {{in, "-o", out, "--set", "CutOff=1e400"}, "outside 0..1"},
+        {{"-o", out, "--", "--bogus"}, "input file '--bogus' does not exist"},
+        {{in, "-o", dir.file("out.mp3")}, "cannot write '.mp3' files"},
         {{dir.file("adir"), "-o", out}, "is a directory"},
         {{dir.file("text.wav"), "-o", out}, "not in a supported audio format"},
         {{dir.file("cut.flac"), "-o", out}, "ends early or is damaged"},
@@ -352,8 +369,8 @@ TEST(Cli, BadInputFailsWithOneLineAndLeavesNoFileBehind) {
         {{in, "--output", out, "--bogus"}, "unknown option"},
     };
     for (const auto& c : cases) {
-        const ToolRun run = runTool(c.args);
-        std::string shown;
+        const ToolRun run = runTool(c.args, c.env);
+        std::string shown = c.env;
         for (const auto& a : c.args)
             shown += a + " ";
         EXPECT_NE(run.code, 0) << shown;
@@ -362,6 +379,42 @@ TEST(Cli, BadInputFailsWithOneLineAndLeavesNoFileBehind) {
         EXPECT_TRUE(contains(run.err, c.message)) << shown << "\n" << run.err;
         EXPECT_EQ(dir.entries(), before) << shown << ": left a file behind";
         EXPECT_TRUE(fs::is_empty(dir.file("adir"))) << shown;
+    }
+}
+
+TEST(Cli, SaysWhenTheInputIsCutShortOrAChannelIsLeftOut) {
+    TempDir dir;
+    trstest::writeSound(dir.file("whole.wav"), trstest::steppedSine(0.5), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const std::string bytes = trstest::readText(dir.file("whole.wav"));
+    std::ofstream(dir.file("cut.wav"), std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    const ToolRun cut = runTool({dir.file("cut.wav"), "-o", dir.file("a.wav"), "-q"});
+    ASSERT_EQ(cut.code, 0) << cut.err;
+    const auto held = readSound(dir.file("a.wav")).frames();
+    EXPECT_LT(held, 22050 / 2 + 100);
+    EXPECT_EQ(cut.err, "tresselin-render: warning: '" + dir.file("cut.wav") +
+                           "' is shorter than its header says (cut off?); rendering the " + std::to_string(held) +
+                           " frames it holds\n");
+    const ToolRun whole = runTool({dir.file("whole.wav"), "-o", dir.file("b.wav"), "-q"});
+    EXPECT_EQ(whole.err, "");
+
+    // A plug-in with one output, fed two channels: a note says what became
+    // of the second.
+    struct Case {
+        const char* inputs;
+        const char* note;
+    };
+    for (const Case& c : {Case{"1", "note: the plug-in takes 1 channel and gives one: the input's second channel is "
+                                    "not used, the file is mono\n"},
+                          Case{"2", "note: the plug-in has one output: both input channels go in, the file is mono\n"},
+                          Case{"0", "note: the plug-in takes 0 channels and gives one: the input's channels are not "
+                                    "used, the file is mono\n"}}) {
+        const ToolRun run = runTool({dir.file("whole.wav"), "-o", dir.file("m.wav"), "--plugin", TRS_PROBE_PLUGIN},
+                                    std::string("TRS_PROBE_OUTPUTS=1 TRS_PROBE_INPUTS=") + c.inputs + " ");
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_TRUE(contains(run.out, c.note)) << run.out;
+        SF_INFO info{};
+        readSound(dir.file("m.wav"), &info);
+        EXPECT_EQ(info.channels, 1);
     }
 }
 
