@@ -109,7 +109,15 @@ TEST(Output, DevicesAndFifosAreWrittenInPlace) {
     const auto got = trstest::readSound(dir.file("got.au"), &info);
     EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_AU);
     EXPECT_EQ(got.frames(), 8820);
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"got.au", "in.wav", "null.wav", "pipe.au"}));
+    // A WAV cannot be streamed: a clear error, and the FIFO is left as it was.
+    ASSERT_EQ(mkfifo(dir.file("pipe.wav").c_str(), 0600), 0);
+    ASSERT_EQ(trstest::runShell("cat '" + dir.file("pipe.wav") + "' > /dev/null & '" + tool + "' '" +
+                                dir.file("in.wav") + "' -o '" + dir.file("pipe.wav") + "' 2>'" + dir.file("err") +
+                                "'; s=$?; wait; exit $s"),
+              1);
+    EXPECT_TRUE(contains(trstest::readText(dir.file("err")), "(name the pipe .au or .ogg)"));
+    EXPECT_EQ(fs::status(dir.file("pipe.wav")).type(), fs::file_type::fifo);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"err", "got.au", "in.wav", "null.wav", "pipe.au", "pipe.wav"}));
 }
 
 TEST(Output, AReplacedFileKeepsItsPermissionsAndLinksAreWrittenThrough) {

@@ -107,13 +107,14 @@ SoundFileWriter::SoundFileWriter(const std::string& path, int channels, double s
     : shownPath(path), channelCount(channels), samples(std::max(format.bits, 0), dither) {
     if (channels < 1)
         throw RenderError("cannot write output '" + path + "': no channels to write");
-    const fs::path target = followLinks(path);
-    finalPath = target.string();
     std::error_code ec;
-    const fs::file_status status = fs::status(target, ec);
-    if (target.filename().empty() || fs::is_directory(status))
+    // Where the name leads, as the system sees it (/dev/stdout included).
+    const fs::file_status status = fs::status(path, ec);
+    if (fs::is_directory(status) || fs::path(path).filename().empty())
         throw RenderError("output '" + path + "' is a directory, not a file name");
     const bool inPlace = fs::exists(status) && !fs::is_regular_file(status);
+    const fs::path target = inPlace ? fs::path(path) : followLinks(path);
+    finalPath = target.string();
     fs::path dir = target.parent_path();
     if (dir.empty())
         dir = ".";
@@ -154,9 +155,11 @@ SoundFileWriter::SoundFileWriter(const std::string& path, int channels, double s
     }
     file = sf_open(openPath.c_str(), SFM_WRITE, &info);
     if (!file) {
-        const std::string reason = sf_strerror(nullptr);
+        std::string reason = sf_strerror(nullptr);
         if (!inPlace)
             discard();
+        if (reason.find("pipe") != std::string::npos)
+            reason += " (name the pipe .au or .ogg)";
         throw RenderError("cannot write output '" + path + "': " + reason);
     }
     // Private data stays private while it is being written, too.
