@@ -150,7 +150,7 @@ TEST(Output, NoSignalOrCrashLeavesAFileBehind) {
     const auto before = dir.entries();
     const std::vector<std::string> args = {dir.file("in.wav"), "-o", dir.file("out.wav"), "--plugin",
                                            TRS_PROBE_PLUGIN, "-q"};
-    for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU}) {
+    for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGRTMIN + 1}) {
         const std::string marker = scratch.file("rendering." + std::to_string(sig));
         EXPECT_EQ(trstest::interruptTool(args, marker, sig), 128 + sig) << strsignal(sig);
         EXPECT_EQ(dir.entries(), before) << strsignal(sig);

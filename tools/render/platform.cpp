@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 #ifdef _WIN32
 #include <io.h>
@@ -117,7 +119,11 @@ void installHandlers() {
     ss.ss_sp = altStack;
     ss.ss_size = sizeof altStack;
     sigaltstack(&ss, nullptr);
-    for (int sig : kEndingSignals) {
+    std::vector<int> signals(std::begin(kEndingSignals), std::end(kEndingSignals));
+    // Real-time signals end the process too unless someone handles them.
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
+        signals.push_back(sig);
+    for (int sig : signals) {
         struct sigaction current {};
         sigaction(sig, nullptr, &current);
         // A signal ignored by whoever started us stays ignored (nohup).
