@@ -397,24 +397,29 @@ TEST(Cli, SaysWhenTheInputIsCutShortOrAChannelIsLeftOut) {
     const ToolRun whole = runTool({dir.file("whole.wav"), "-o", dir.file("b.wav"), "-q"});
     EXPECT_EQ(whole.err, "");
 
-    // A plug-in with one output, fed two channels: a note says what became
-    // of the second.
+    // A plug-in with one output or one input, fed two channels: a note says
+    // what became of the second.
     struct Case {
         const char* inputs;
         const char* note;
+        const char* outputs = "1";
     };
     for (const Case& c : {Case{"1", "note: the plug-in takes 1 channel and gives one: the input's second channel is "
                                     "not used, the file is mono\n"},
                           Case{"2", "note: the plug-in has one output: both input channels go in, the file is mono\n"},
                           Case{"0", "note: the plug-in takes 0 channels and gives one: the input's channels are not "
-                                    "used, the file is mono\n"}}) {
+                                    "used, the file is mono\n"},
+                          Case{"1", "note: the plug-in takes 1 channel and gives 2: the input's second channel is not "
+                                    "used\n", "2"},
+                          Case{"2", "", "2"}}) {
         const ToolRun run = runTool({dir.file("whole.wav"), "-o", dir.file("m.wav"), "--plugin", TRS_PROBE_PLUGIN},
-                                    std::string("TRS_PROBE_OUTPUTS=1 TRS_PROBE_INPUTS=") + c.inputs + " ");
+                                    std::string("TRS_PROBE_OUTPUTS=") + c.outputs + " TRS_PROBE_INPUTS=" + c.inputs + " ");
         ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(contains(run.out, "note:"), *c.note != 0) << run.out;
         EXPECT_TRUE(contains(run.out, c.note)) << run.out;
         SF_INFO info{};
         readSound(dir.file("m.wav"), &info);
-        EXPECT_EQ(info.channels, 1);
+        EXPECT_EQ(info.channels, std::atoi(c.outputs));
     }
 }
 

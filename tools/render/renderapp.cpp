@@ -179,12 +179,15 @@ int RenderApp::run(const RenderOptions& o) {
     checkChannels(*plugin);
     const int outputChannels = renderer.outputChannels();
     const int inputChannels = plugin->effect()->numInputs;
-    if (!o.quiet && source->channelCount() > 1 && outputChannels == 1) {
-        if (inputChannels >= source->channelCount())
-            out << "note: the plug-in has one output: both input channels go in, the file is mono\n";
-        else
-            out << "note: the plug-in takes " << channelWord(inputChannels) << " and gives one: the input's "
-                << (inputChannels == 0 ? "channels are" : "second channel is") << " not used, the file is mono\n";
+    // Say what becomes of a stereo input that the plug-in cannot take whole.
+    if (!o.quiet && source->channelCount() > 1) {
+        const std::string file = outputChannels == 1 ? ", the file is mono" : "";
+        if (inputChannels >= source->channelCount() && outputChannels == 1)
+            out << "note: the plug-in has one output: both input channels go in" << file << "\n";
+        else if (inputChannels < source->channelCount())
+            out << "note: the plug-in takes " << channelWord(inputChannels) << " and gives "
+                << (outputChannels == 1 ? "one" : std::to_string(outputChannels)) << ": the input's "
+                << (inputChannels == 0 ? "channels are" : "second channel is") << " not used" << file << "\n";
     }
     const bool dither = o.dither == Dither::Tpdf || (o.dither == Dither::Default && format.bits == 16);
     SoundFileWriter writer(o.output, outputChannels, source->sampleRate(), format, dither, source->frameCount());
