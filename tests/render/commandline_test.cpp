@@ -148,6 +148,8 @@ TEST(RenderOptions, RejectsBadCommandLines) {
         {{"in.wav", "-o", "x", "-z"}, "unknown option '-z'"},
         {{"in.wav", "-o"}, "option --output needs a value"},
         {{"in.wav", "-o", "x", "--set"}, "option --set needs a value"},
+        {{"in.wav", "-o", "x", "-o", "y"}, "option --output given more than once"},
+        {{"in.wav", "-o", "x", "--block", "1", "--block=2"}, "option --block given more than once"},
         {{"in.wav", "--output="}, "option --output needs a value"},
         {{"in.wav", "-o", ""}, "needs a file name"},
         {{"--", "in.wav", "-o", "x"}, "more than one input"},

@@ -146,6 +146,8 @@ void declare(CLI::App& app, RenderOptions& o) {
         name = (name.size() == 1 ? "-" : "--") + name;
     if (what.find("flag override") != std::string::npos)
         throw RenderError("option " + name + " takes no value (see --help)");
+    if (what.find("At Most") != std::string::npos)
+        throw RenderError("option " + name + " given more than once (see --help)");
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&e))
         throw RenderError("option " + name + " needs a value (see --help)");
     throw RenderError(what + " (see --help)");
