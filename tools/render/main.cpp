@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform.h"
 #include "renderapp.h"
 #include "rendererror.h"
 
 int main(int argc, char** argv) {
+    trs::render::platform::reportCrashes();
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
         const auto options = trs::render::RenderOptions::parse(args);

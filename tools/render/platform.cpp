@@ -172,6 +172,8 @@ unsigned long processId() {
 #endif
 }
 
+void reportCrashes() { installHandlers(); }
+
 bool removeOnInterrupt(const std::string& path) {
     if (path.size() >= sizeof pendingPath)
         return false;

@@ -12,6 +12,9 @@ bool stderrIsTerminal();
 std::string executablePath();
 // Number that tells this process apart from others running now.
 unsigned long processId();
+// From now on a crash (most likely in a plug-in, while it loads too) ends
+// the process with a one-line message.
+void reportCrashes();
 // While set, any signal that ends the process (an interrupt, a hang-up, a
 // broken pipe, a plug-in that crashes) or an exit() from a plug-in removes
 // this file first, so an interrupted render leaves nothing half-written.
