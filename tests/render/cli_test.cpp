@@ -346,6 +346,7 @@ TEST(Cli, BadInputFailsWithOneLineAndLeavesNoFileBehind) {
         {{in, "-o", out, "--set", "CutOff=1e400"}, "outside 0..1"},
         {{"-o", out, "--", "--bogus"}, "input file '--bogus' does not exist"},
         {{in, "-o", dir.file("out.mp3")}, "cannot write '.mp3' files"},
+        {{in, "-o", "/dev/full"}, "No space left on device"},
         {{dir.file("adir"), "-o", out}, "is a directory"},
         {{dir.file("text.wav"), "-o", out}, "not in a supported audio format"},
         {{dir.file("cut.flac"), "-o", out}, "ends early or is damaged"},
