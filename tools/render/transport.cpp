@@ -17,11 +17,13 @@ Transport::Transport(double sampleRate, std::vector<TempoPoint> tempoMap, std::v
 
 void Transport::moveTo(int64_t frame) {
     const double seconds = static_cast<double>(frame) / record.sampleRate;
-    size_t t = 0;
+    // A render moves forward: go on from the last tempo and meter found.
+    if (frame < lastFrame)
+        t = m = 0;
+    lastFrame = frame;
     while (t + 1 < tempo.size() && tempo[t + 1].seconds <= seconds)
         ++t;
     const double ppq = tempo[t].quarter + (seconds - tempo[t].seconds) * tempo[t].bpm / 60.0;
-    size_t m = 0;
     while (m + 1 < meter.size() && meter[m + 1].quarter <= ppq)
         ++m;
     const double barLength = meter[m].numerator * 4.0 / meter[m].denominator;

@@ -25,6 +25,9 @@ private:
     std::vector<MeterPoint> meter;
     VstTimeInfo record{};
     bool started = false;
+    int64_t lastFrame = 0;
+    size_t t = 0;  // the tempo and meter in force at lastFrame
+    size_t m = 0;
 };
 
 }  // namespace trs::render
