@@ -397,6 +397,15 @@ TEST(Cli, SaysWhenTheInputIsCutShortOrAChannelIsLeftOut) {
                            " frames it holds\n");
     const ToolRun whole = runTool({dir.file("whole.wav"), "-o", dir.file("b.wav"), "-q"});
     EXPECT_EQ(whole.err, "");
+    // A WAV streamed through a pipe, its sizes left at all ones, is whole.
+    std::string streamed = bytes;
+    streamed.replace(4, 4, std::string(4, '\xFF'));
+    streamed.replace(streamed.find("data") + 4, 4, std::string(4, '\xFF'));
+    std::ofstream(dir.file("streamed.wav"), std::ios::binary) << streamed;
+    const ToolRun stream = runTool({dir.file("streamed.wav"), "-o", dir.file("c.wav"), "-q"});
+    EXPECT_EQ(stream.code, 0) << stream.err;
+    EXPECT_EQ(stream.err, "");
+    EXPECT_EQ(readSound(dir.file("c.wav")).frames(), 22050);
 
     // A plug-in with one output or one input, fed two channels: a note says
     // what became of the second.
