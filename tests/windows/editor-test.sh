@@ -39,7 +39,7 @@ host=$!
 await() {
   local word=$1 nth=$2 limit=$3 line
   for _ in $(seq $((limit * 10))); do
-    line=$(tr -d '\r' <"$out/host.log" | grep "^$word " | sed -n "${nth}p" || true)
+    line=$(tr -d '\r' <"$out/host.log" | grep -E "^$word( |$)" | sed -n "${nth}p" || true)
     if [ -n "$line" ]; then echo "$line"; return 0; fi
     grep -q "^error " "$out/host.log" && return 1
     kill -0 "$host" 2>/dev/null || return 1
