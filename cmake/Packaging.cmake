@@ -120,9 +120,9 @@ function(trs_packaging_rules)
   set(win32dll ${root}/build-win32/source/effect/Tresselin.dll)
   set(win64dll ${root}/build-win64/source/effect/Tresselin.dll)
   add_custom_target(dist-windows
-    COMMAND ${CMAKE_COMMAND} --preset win32 >/dev/null
+    COMMAND ${CMAKE_COMMAND} --preset win32
     COMMAND ${CMAKE_COMMAND} --build --preset win32 --target Tresselin
-    COMMAND ${CMAKE_COMMAND} --preset win64 >/dev/null
+    COMMAND ${CMAKE_COMMAND} --preset win64
     COMMAND ${CMAKE_COMMAND} --build --preset win64 --target Tresselin
     COMMAND ${pack} -DNAME=${windows} -DOUT=${distdir}/${windows}.zip -DFORMAT=zip
       "-DFILES=${win32dll}=x86/Tresselin.dll;${win64dll}=x64/Tresselin.dll;${root}/resources/dist/README-windows.txt=README.txt;${notice}=NOTICES/LICENSE-LiberationSans.txt"

@@ -48,6 +48,25 @@ for tree in win64 win32; do
   summary+=("tests $tree under Wine: $(took "$t")")
 done
 
+# The release zip must hold exactly the DLLs the suites above passed.
+t=$(stamp)
+if cmake --build "$native" --target dist-windows >/dev/null; then
+  unpacked=$(mktemp -d)
+  zip=$(readlink -f "$native"/dist/tresselin-*-windows.zip)
+  (cd "$unpacked" && cmake -E tar xf "$zip")
+  for pair in x86:win32 x64:win64; do
+    if ! cmp -s "$unpacked"/*/"${pair%%:*}/Tresselin.dll" "build-${pair##*:}/source/effect/Tresselin.dll"; then
+      echo "test-windows: the zip's ${pair%%:*}/Tresselin.dll is not the tested build-${pair##*:} one"
+      failed=1
+    fi
+  done
+  rm -rf "$unpacked"
+  summary+=("release zip holds the tested DLLs: $(took "$t")")
+else
+  echo "test-windows: dist-windows failed"
+  failed=1
+fi
+
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   summary+=("NOTE: this kernel does not run i386 processes, so Wine cannot run 32-bit programs here;"
             "      build-win32's programs were not run (its PE checks were)")
