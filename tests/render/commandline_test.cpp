@@ -157,7 +157,7 @@ TEST(RenderOptions, RejectsBadCommandLines) {
         {{"in.wav", "-o", "x", "-j", "0"}, "-j '0' is not a whole number from 1 to 32"},
         {{"a", "b", "-o", "d/", "--format", "mp3"}, "--format 'mp3': not a format the tool writes"},
         {{"a", "b", "-o", "d/", "--format", "x/.wav"}, "--format 'x/.wav'"},
-        {{"a", "-o", "b", "--preset="}, "option --preset needs a file name"},
+        {{"a", "-o", "b", "--preset", ""}, "option --preset needs a file name"},
         {{"in.wav", "-o", "x", "--dither", "rect"}, "--dither 'rect': must be none or tpdf"},
         {{"in.wav", "-o", "x", "--block", "0"}, "--block '0'"},
         {{"in.wav", "-o", "x", "--block", "99999999"}, "--block"},

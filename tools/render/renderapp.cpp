@@ -87,13 +87,13 @@ std::string lowered(std::string s) {
     return s;
 }
 
-// Several inputs, or an output that names a directory.
+// Several inputs, or one and an output ending in a slash. One input and an
+// existing directory without the slash stays the error it always was.
 bool isBatch(const RenderOptions& o) {
     if (o.demo || o.inputs.empty())
         return false;
-    std::error_code ec;
     const bool endsInSlash = !o.output.empty() && (o.output.back() == '/' || o.output.back() == '\\');
-    return o.inputs.size() > 1 || endsInSlash || fs::is_directory(o.output, ec);
+    return o.inputs.size() > 1 || endsInSlash;
 }
 
 struct BatchFile {

@@ -72,8 +72,8 @@ void declare(CLI::App& app, RenderOptions& o) {
            },
            std::string("where to write; the extension picks the format:\n") + OutputFormat::knownExtensions() +
                "\n(none: WAV); default for --demo: " + demo::kDefaultOutput +
-               ".\nA directory (an existing one, or a name ending in /,\nwhich is made): each input is "
-               "written there under\nits own name with the --format extension")
+               ".\nA directory (a name ending in /, made if missing; with\nseveral inputs any directory): each "
+               "input is written\nthere under its own name with the --format extension")
         ->type_name("FILE|DIR/");
     app.add_option_function<std::string>(
            "-j,--jobs", [&o](const std::string& v) { o.jobs = parseWhole("-j", v, 1, RenderOptions::kMaxJobs); },
