@@ -56,9 +56,21 @@ std::unique_ptr<host::PluginInstance> loadPlugin(const std::string& path) {
     return std::move(result.plugin);
 }
 
+std::string lowered(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
     return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
+}
+
+// Also for files not made yet: one path, however written.
+bool sameTarget(const std::string& a, const std::string& b) {
+    std::error_code ea, eb;
+    const fs::path ca = fs::weakly_canonical(a, ea), cb = fs::weakly_canonical(b, eb);
+    return sameFile(a, b) || (!ea && !eb && lowered(ca.string()) == lowered(cb.string()));
 }
 
 // The files a run reads, each with what it is called in messages.
@@ -80,11 +92,6 @@ void refuseToOverwrite(const std::string& target, const std::string& what,
         if (sameFile(path, target))
             throw RenderError(what + " '" + target + "' is " + name + " ('" + path + "'); choose another " +
                               (what == "output" ? "output name" : "name"));
-}
-
-std::string lowered(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
 }
 
 // Several inputs, or one and an output ending in a slash. One input and an
@@ -334,10 +341,10 @@ int RenderApp::run(const RenderOptions& o) {
     }
     if (!o.savePreset.empty()) {
         refuseToOverwrite(o.savePreset, "preset to save", read);
-        if (renders && !batch && sameFile(o.savePreset, o.output))
+        if (renders && !batch && sameTarget(o.savePreset, o.output))
             throw RenderError("the preset to save and the output are one file ('" + o.savePreset + "')");
         for (const auto& f : files)
-            if (sameFile(o.savePreset, f.output) || lowered(o.savePreset) == lowered(f.output))
+            if (sameTarget(o.savePreset, f.output))
                 throw RenderError("the preset to save and an output are one file ('" + o.savePreset + "')");
     }
     auto plugin = loadPlugin(pluginPath);
