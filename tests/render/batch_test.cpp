@@ -142,17 +142,18 @@ TEST(Batch, AnInterruptLeavesNoneOfTheFilesInFlight) {
         trstest::writeSound(dir.file(name), trstest::steppedSine(0.5));
         args.push_back(dir.file(name));
     }
-    const std::string out = dir.file("out");
-    args.insert(args.end(), {"-o", out + "/", "-j", "3", "--plugin", TRS_PROBE_PLUGIN, "-q"});
-    // Every instance holds its first block: all three files are open when the
-    // signal comes.
-    const auto threeOpen = [&] {
-        std::error_code ec;
-        return fs::is_directory(out, ec) && entries(out).size() == 3;
-    };
     for (int sig : {SIGINT, SIGTERM}) {
+        const std::string out = dir.file("out" + std::to_string(sig));
+        auto withOut = args;
+        withOut.insert(withOut.end(), {"-o", out + "/", "-j", "3", "--plugin", TRS_PROBE_PLUGIN, "-q"});
+        // Every instance holds its first block: all three files are open
+        // when the signal comes.
+        const auto threeOpen = [&] {
+            std::error_code ec;
+            return fs::is_directory(out, ec) && entries(out).size() >= 3;
+        };
         const std::string marker = scratch.file("rendering." + std::to_string(sig));
-        EXPECT_EQ(trstest::interruptTool(args, marker, sig, threeOpen), 128 + sig);
+        EXPECT_EQ(trstest::interruptTool(withOut, marker, sig, threeOpen), 128 + sig);
         EXPECT_EQ(entries(out), std::vector<std::string>{}) << "signal " << sig;
     }
 }
