@@ -103,6 +103,12 @@ TEST(Batch, AFailedFileIsReportedAndTheOthersAreFinished) {
     EXPECT_EQ(entries(dir.file("out")), (std::vector<std::string>{"one.wav", "two.wav"}));
     EXPECT_FALSE(fs::exists(dir.file("p.fxp")));
     EXPECT_EQ(readSound(dir.file("out/two.wav")).frames(), 8820);
+
+    // With every file rendered the preset is saved, into the directory made too.
+    const ToolRun fine = runTool({dir.file("one.wav"), dir.file("two.wav"), "-o", dir.file("made/"), "-q",
+                                  "--save-preset", dir.file("made/p.fxp")});
+    EXPECT_EQ(fine.code, 0) << fine.err;
+    EXPECT_EQ(entries(dir.file("made")), (std::vector<std::string>{"one.wav", "p.fxp", "two.wav"}));
 }
 
 TEST(Batch, OutputsThatWouldMeetOrOverwriteAnInputAreRefusedBeforeRendering) {

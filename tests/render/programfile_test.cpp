@@ -263,7 +263,7 @@ TEST(PresetCli, SavingNeverOverwritesAFileTheRunReads) {
     const std::string in = dir.file("in.wav"), out = dir.file("out.wav");
     const struct {
         std::vector<std::string> args;
-        const char* message;
+        std::string message;
     } cases[] = {
         {{in, "-o", out, "--save-preset", in}, "is the input file"},
         {{in, "-o", out, "--save-preset", dir.file("link.fxp")}, "is the input file"},
@@ -272,6 +272,7 @@ TEST(PresetCli, SavingNeverOverwritesAFileTheRunReads) {
         {{"--preset", dir.file("p.fxp"), "--save-preset", dir.file("./p.fxp")}, "is the preset read"},
         {{in, "-o", dir.file("p.fxp"), "--preset", dir.file("p.fxp")}, "is the preset read"},
         {{in, "-o", out, "--save-preset", out}, "the preset to save and the output are one file"},
+        {{in, "-o", out, "--save-preset", dir.file("no/p.fxp")}, "directory '" + dir.file("no") + "' does not exist"},
     };
     const auto before = dir.entries();
     for (const auto& c : cases) {

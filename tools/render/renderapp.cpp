@@ -68,8 +68,12 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 // Also for files not made yet: one path, however written.
 bool sameTarget(const std::string& a, const std::string& b) {
+    auto resolved = [](const std::string& path, std::error_code& ec) {
+        fs::path p = fs::weakly_canonical(path, ec).lexically_normal();
+        return p.has_filename() ? p : p.parent_path();  // "dir/" is "dir"
+    };
     std::error_code ea, eb;
-    const fs::path ca = fs::weakly_canonical(a, ea), cb = fs::weakly_canonical(b, eb);
+    const fs::path ca = resolved(a, ea), cb = resolved(b, eb);
     return sameFile(a, b) || (!ea && !eb && lowered(ca.string()) == lowered(cb.string()));
 }
 
@@ -340,6 +344,16 @@ int RenderApp::run(const RenderOptions& o) {
         format = OutputFormat::forPath(o.output, o.bits);
     }
     if (!o.savePreset.empty()) {
+        // Found out now rather than after a long render.
+        std::error_code ec;
+        const fs::path presetDir = fs::path(o.savePreset).parent_path();
+        const bool batchMakesIt = batch && sameTarget(presetDir.string(), o.output);
+        if (fs::is_directory(o.savePreset, ec) ||
+            (!batchMakesIt && !fs::is_directory(presetDir.empty() ? "." : presetDir, ec)))
+            throw RenderError("cannot write preset '" + o.savePreset + "': " +
+                              (fs::is_directory(o.savePreset, ec) ? "it is a directory"
+                                                                  : "directory '" + presetDir.string() +
+                                                                        "' does not exist"));
         refuseToOverwrite(o.savePreset, "preset to save", read);
         if (renders && !batch && sameTarget(o.savePreset, o.output))
             throw RenderError("the preset to save and the output are one file ('" + o.savePreset + "')");
