@@ -123,6 +123,7 @@ TEST(Batch, OutputsThatWouldMeetOrOverwriteAnInputAreRefusedBeforeRendering) {
     } cases[] = {
         {{a, dir.file("sub/a.flac"), "-o", out}, "' would both be written to '" + out + "a.wav'"},
         {{a, dir.file("A.WAV"), "-o", out}, "would both be written to"},
+        {{a, dir.file("./a.wav"), "-o", out}, "input '" + dir.file("./a.wav") + "' is given twice"},
         {{a, b, "-o", dir.path}, "output '" + dir.path + "/a.wav' is an input file ('" + a + "')"},
         {{b, "-o", dir.path + "/"}, "output '" + dir.path + "/b.wav' is the input file"},
         {{a, b, "-o", dir.file("sub/a.flac")}, "2 input files need an output directory; '" + dir.file("sub/a.flac")},

@@ -133,8 +133,10 @@ std::vector<BatchFile> planBatch(const RenderOptions& o) {
         const std::string key = lowered(ec ? output : resolved.string());
         for (size_t i = 0; i < keys.size(); ++i)
             if (keys[i] == key)
-                throw RenderError("inputs '" + files[i].input + "' and '" + input + "' would both be written to '" +
-                                  output + "'; render them to different directories");
+                throw RenderError(sameFile(files[i].input, input)
+                                      ? "input '" + input + "' is given twice"
+                                      : "inputs '" + files[i].input + "' and '" + input + "' would both be written to '" +
+                                            output + "'; render them to different directories");
         keys.push_back(key);
         files.push_back({input, output});
     }
