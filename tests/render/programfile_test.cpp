@@ -225,11 +225,15 @@ TEST(PresetCli, AHandMadeProgramOrBankLoadsAndABadOneStopsTheRun) {
     save(dir.file("hand.fxp"), program(values));
     save(dir.file("hand.fxb"), bank({program(values)}));
     for (const char* name : {"hand.fxp", "hand.fxb"}) {
-        const auto run = trstest::runTool({dir.file("in.wav"), "-o", dir.file("out.wav"), "--preset", dir.file(name)});
+        const auto run = trstest::runTool({dir.file("in.wav"), "-o", dir.file("out.wav"), "--preset", dir.file(name),
+                                           "--save-preset", dir.file("again.fxp")});
         ASSERT_EQ(run.code, 0) << name << ": " << run.err;
         EXPECT_TRUE(contains(run.out, "('Hand Made')")) << run.out;
         EXPECT_TRUE(trstest::readSound(dir.file("out.wav")).channels == trstest::readSound(dir.file("set.wav")).channels)
             << name;
+        // The plug-in took the program's name too.
+        EXPECT_EQ(ProgramFile::read(dir.file("again.fxp"), kId, 18).name, "Hand Made") << name;
+        fs::remove(dir.file("again.fxp"));
     }
 
     auto nanAt = values;
