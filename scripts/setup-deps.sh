@@ -9,7 +9,7 @@ packages=(
   libsndfile1-dev libcli11-dev
   libx11-dev libxtst-dev xvfb xdotool x11-utils imagemagick
   python3 python3-pil fonts-liberation2
-  dpf-plugins-vst zam-plugins midicsv valgrind
+  dpf-plugins-vst zam-plugins midicsv valgrind hyperfine
   dpkg-dev help2man lintian
   ardour
 )

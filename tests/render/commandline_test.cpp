@@ -99,7 +99,7 @@ TEST(RenderOptions, ReadsAFullCommandLine) {
     const auto o = RenderOptions::parse({"in.wav", "-o", "out.wav", "--set", "CutOff=0.3", "--set=6=0.8", "--note",
                                          "0.5:A3", "--midi=x.mid", "--block", "256", "--bits", "24", "--plugin",
                                          "p.so", "--dither=none", "-q"});
-    EXPECT_EQ(o.input, "in.wav");
+    EXPECT_EQ(o.inputs, std::vector<std::string>{"in.wav"});
     EXPECT_EQ(o.output, "out.wav");
     ASSERT_EQ(o.settings.size(), 2u);
     EXPECT_EQ(o.settings[1].key, "6");
@@ -115,7 +115,7 @@ TEST(RenderOptions, ReadsAFullCommandLine) {
 
     // After --, names that look like options are files.
     const auto dashed = RenderOptions::parse({"-o", "out.wav", "--", "-in.wav"});
-    EXPECT_EQ(dashed.input, "-in.wav");
+    EXPECT_EQ(dashed.inputs, std::vector<std::string>{"-in.wav"});
     EXPECT_EQ(dashed.output, "out.wav");
     EXPECT_TRUE(RenderOptions::parse({"--list", "--help"}).help);
 
@@ -123,7 +123,8 @@ TEST(RenderOptions, ReadsAFullCommandLine) {
     const std::string help = RenderOptions::usage();
     for (const char* option : {"--output FILE", "--plugin PATH", "--set NAME=VALUE", "--midi FILE.mid", "--note",
                                "--block N", "--bits 16|24|32", "--dither none|tpdf", "--demo", "--list", "--quiet",
-                               "--help", "--version", ".flac, .w64, .rf64, .caf, .ogg, .au"})
+                               "--help", "--version", ".flac, .w64, .rf64, .caf, .ogg, .au", "--jobs N",
+                               "--format EXT", "--preset FILE.fxp", "--save-preset FILE.fxp", "INPUT..."})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_EQ(help.rfind("usage: tresselin-render", 0), 0u) << help;
 
@@ -142,7 +143,7 @@ TEST(RenderOptions, RejectsBadCommandLines) {
     const std::vector<Case> cases = {
         {{}, "no input file"},
         {{"in.wav"}, "no output file"},
-        {{"a.wav", "b.wav", "-o", "c.wav"}, "more than one input"},
+        {{"a.wav", "b.wav"}, "2 input files need an output directory (-o DIR/)"},
         {{"--demo", "in.wav"}, "--demo makes its own input"},
         {{"--frobnicate"}, "unknown option '--frobnicate'"},
         {{"in.wav", "-o", "x", "-z"}, "unknown option '-z'"},
@@ -152,7 +153,11 @@ TEST(RenderOptions, RejectsBadCommandLines) {
         {{"in.wav", "-o", "x", "--block", "1", "--block=2"}, "option --block given more than once"},
         {{"in.wav", "--output="}, "option --output needs a value"},
         {{"in.wav", "-o", ""}, "needs a file name"},
-        {{"--", "in.wav", "-o", "x"}, "more than one input"},
+        {{"--", "in.wav", "-o", "x"}, "3 input files need an output directory"},
+        {{"in.wav", "-o", "x", "-j", "0"}, "-j '0' is not a whole number from 1 to 32"},
+        {{"a", "b", "-o", "d/", "--format", "mp3"}, "--format 'mp3': not a format the tool writes"},
+        {{"a", "b", "-o", "d/", "--format", "x/.wav"}, "--format 'x/.wav'"},
+        {{"a", "-o", "b", "--preset", ""}, "option --preset needs a file name"},
         {{"in.wav", "-o", "x", "--dither", "rect"}, "--dither 'rect': must be none or tpdf"},
         {{"in.wav", "-o", "x", "--block", "0"}, "--block '0'"},
         {{"in.wav", "-o", "x", "--block", "99999999"}, "--block"},

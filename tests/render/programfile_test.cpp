@@ -2,8 +2,10 @@
 // and every kind of bad file a user could hand the tool.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -13,6 +15,7 @@
 
 using trs::render::ProgramFile;
 using trs::render::RenderError;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -167,4 +170,121 @@ TEST(ProgramFile, EveryKindOfBadFileIsOneClearError) {
         }
     }
     EXPECT_THROW(ProgramFile::read("/nonexistent/x.fxp", kId, 18), RenderError);
+}
+
+// The tool itself: a preset saved and loaded again renders the same bits,
+// a hand-made one loads, a bad one stops the run before anything is written.
+namespace {
+
+void save(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.b.data()), std::streamsize(bytes.b.size()));
+}
+
+bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+
+}  // namespace
+
+TEST(PresetCli, ASavedPresetRendersTheSameBitsAndSetOverridesALoadedOne) {
+    trstest::TempDir dir;
+    trstest::writeSound(dir.file("in.wav"), trstest::steppedSine(0.5));
+    const std::vector<std::string> sets = {"--set", "CutOff=0.3", "--set", "OSC.Amt=0.8", "--set", "FilterType=0.7"};
+    auto args = sets;
+    args.insert(args.begin(), {dir.file("in.wav"), "-o", dir.file("set.wav"), "--save-preset", dir.file("p.fxp")});
+    const auto made = trstest::runTool(args);
+    ASSERT_EQ(made.code, 0) << made.err;
+    const auto loaded = trstest::runTool({dir.file("in.wav"), "-o", dir.file("preset.wav"), "--preset", dir.file("p.fxp")});
+    ASSERT_EQ(loaded.code, 0) << loaded.err;
+    EXPECT_TRUE(contains(loaded.out, "preset:   " + dir.file("p.fxp"))) << loaded.out;
+    // Sample for sample (the files' PEAK chunks carry the time they were written).
+    EXPECT_TRUE(trstest::readSound(dir.file("preset.wav")).channels == trstest::readSound(dir.file("set.wav")).channels);
+
+    // Without an input the preset is only written: loaded, overridden, saved.
+    const auto edited = trstest::runTool(
+        {"--preset", dir.file("p.fxp"), "--set", "CutOff=0.75", "--save-preset", dir.file("q.fxp"), "-q"});
+    ASSERT_EQ(edited.code, 0) << edited.err;
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.wav", "p.fxp", "preset.wav", "q.fxp", "set.wav"}));
+    const ProgramFile p = ProgramFile::read(dir.file("p.fxp"), kId, 18);
+    const ProgramFile q = ProgramFile::read(dir.file("q.fxp"), kId, 18);
+    EXPECT_FLOAT_EQ(p.values[5], 0.3f);
+    EXPECT_FLOAT_EQ(q.values[5], 0.75f);
+    EXPECT_EQ(q.values[0], p.values[0]);
+    EXPECT_EQ(q.name, p.name);
+}
+
+TEST(PresetCli, AHandMadeProgramOrBankLoadsAndABadOneStopsTheRun) {
+    trstest::TempDir dir;
+    trstest::writeSound(dir.file("in.wav"), trstest::steppedSine(0.3));
+    std::vector<float> values = ramp(18);
+    std::vector<std::string> sets = {dir.file("in.wav"), "-o", dir.file("set.wav"), "-q"};
+    for (int i = 0; i < 18; ++i)
+        sets.insert(sets.end(), {"--set", std::to_string(i) + "=" + std::to_string(values[size_t(i)])});
+    ASSERT_EQ(trstest::runTool(sets).code, 0);
+    // std::to_string keeps six places: the file holds the same rounded values.
+    for (float& v : values)
+        v = std::stof(std::to_string(v));
+    save(dir.file("hand.fxp"), program(values));
+    save(dir.file("hand.fxb"), bank({program(values)}));
+    for (const char* name : {"hand.fxp", "hand.fxb"}) {
+        const auto run = trstest::runTool({dir.file("in.wav"), "-o", dir.file("out.wav"), "--preset", dir.file(name),
+                                           "--save-preset", dir.file("again.fxp")});
+        ASSERT_EQ(run.code, 0) << name << ": " << run.err;
+        EXPECT_TRUE(contains(run.out, "('Hand Made')")) << run.out;
+        EXPECT_TRUE(trstest::readSound(dir.file("out.wav")).channels == trstest::readSound(dir.file("set.wav")).channels)
+            << name;
+        // The plug-in took the program's name too.
+        EXPECT_EQ(ProgramFile::read(dir.file("again.fxp"), kId, 18).name, "Hand Made") << name;
+        fs::remove(dir.file("again.fxp"));
+    }
+
+    auto nanAt = values;
+    nanAt[3] = std::numeric_limits<float>::quiet_NaN();
+    Bytes cut = program(values);
+    cut.b.resize(100);
+    save(dir.file("other.fxp"), program(values, 0x5A616D43));
+    save(dir.file("nan.fxp"), program(nanAt));
+    save(dir.file("cut.fxp"), cut);
+    const auto before = dir.entries();
+    for (const auto& [name, message] : std::vector<std::pair<std::string, std::string>>{
+             {"other.fxp", "belongs to another plug-in"}, {"nan.fxp", "not a number"}, {"cut.fxp", "wrong size"}}) {
+        const auto run = trstest::runTool({dir.file("in.wav"), "-o", dir.file("bad.wav"), "--preset", dir.file(name),
+                                           "--save-preset", dir.file("bad.fxp")});
+        EXPECT_EQ(run.code, 1) << name;
+        EXPECT_EQ(run.err.rfind("tresselin-render: error: preset '" + dir.file(name) + "' ", 0), 0u) << run.err;
+        EXPECT_TRUE(contains(run.err, message)) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_EQ(dir.entries(), before) << name << ": wrote something";
+    }
+}
+
+TEST(PresetCli, SavingNeverOverwritesAFileTheRunReads) {
+    trstest::TempDir dir;
+    trstest::writeSound(dir.file("in.wav"), trstest::steppedSine(0.2));
+    ASSERT_EQ(trstest::runTool({"--save-preset", dir.file("p.fxp"), "-q"}).code, 0);
+    std::ofstream(dir.file("n.mid"), std::ios::binary) << std::string("MThd\0\0\0\6\0\0\0\0\0\x60", 14);
+    fs::create_symlink(dir.file("in.wav"), dir.file("link.fxp"));
+    const std::string audio = trstest::readText(dir.file("in.wav"));
+    const std::string preset = trstest::readText(dir.file("p.fxp"));
+    const std::string in = dir.file("in.wav"), out = dir.file("out.wav");
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{in, "-o", out, "--save-preset", in}, "is the input file"},
+        {{in, "-o", out, "--save-preset", dir.file("link.fxp")}, "is the input file"},
+        {{in, "-o", out, "--midi", dir.file("n.mid"), "--save-preset", dir.file("n.mid")}, "is the MIDI file"},
+        {{in, "-o", out, "--preset", dir.file("p.fxp"), "--save-preset", dir.file("p.fxp")}, "is the preset read"},
+        {{"--preset", dir.file("p.fxp"), "--save-preset", dir.file("./p.fxp")}, "is the preset read"},
+        {{in, "-o", dir.file("p.fxp"), "--preset", dir.file("p.fxp")}, "is the preset read"},
+        {{in, "-o", out, "--save-preset", out}, "the preset to save and the output are one file"},
+        {{in, "-o", out, "--save-preset", dir.file("no/p.fxp")}, "directory '" + dir.file("no") + "' does not exist"},
+    };
+    const auto before = dir.entries();
+    for (const auto& c : cases) {
+        const auto run = trstest::runTool(c.args);
+        EXPECT_EQ(run.code, 1) << c.message;
+        EXPECT_TRUE(contains(run.err, c.message)) << run.err;
+        EXPECT_EQ(dir.entries(), before) << c.message;
+    }
+    EXPECT_EQ(trstest::readText(dir.file("in.wav")), audio);
+    EXPECT_EQ(trstest::readText(dir.file("p.fxp")), preset);
 }

@@ -60,7 +60,8 @@ std::vector<std::string> TempDir::entries() const {
     return names;
 }
 
-int interruptTool(const std::vector<std::string>& args, const std::string& marker, int signal) {
+int interruptTool(const std::vector<std::string>& args, const std::string& marker, int signal,
+                  const std::function<bool()>& ready) {
     std::vector<std::string> argv{TRS_RENDER_TOOL};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargs;
@@ -82,7 +83,7 @@ int interruptTool(const std::vector<std::string>& args, const std::string& marke
     // Waiting has no deadline: a tool that never starts to render makes the
     // test time out, which is a failure too.
     int status = 0;
-    while (!fs::exists(marker)) {
+    while (!fs::exists(marker) || (ready && !ready())) {
         if (waitpid(pid, &status, WNOHANG) == pid)
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         usleep(1000);

@@ -3,6 +3,7 @@
 
 #include <sndfile.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,9 @@ ToolRun runTool(const std::vector<std::string>& args, const std::string& env = "
 // Starts the tool with TRS_PROBE_HOLD=`marker` in its environment, waits until
 // the marker file exists (the render is under way), sends `signal` and returns
 // the exit code (128 + n for a process killed by signal n).
-int interruptTool(const std::vector<std::string>& args, const std::string& marker, int signal);
+// `ready`, when given, must also hold before the signal is sent.
+int interruptTool(const std::vector<std::string>& args, const std::string& marker, int signal,
+                  const std::function<bool()>& ready = {});
 // Runs a shell command; its exit code.
 int runShell(const std::string& command);
 

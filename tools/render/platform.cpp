@@ -1,5 +1,6 @@
 #include "platform.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -20,9 +21,16 @@ namespace trs::render::platform {
 
 namespace {
 
-char pendingPath[4096];
-volatile std::sig_atomic_t pending = 0;
-bool handlersInstalled = false;
+// A slot is free, being filled, armed (the handler removes its file) or
+// being removed by the handler. Only the thread that armed a slot clears it,
+// and a slot the handler took is never reused, so the handler never reads a
+// path while it is rewritten.
+enum SlotState : int { kFree, kFilling, kArmed, kRemoving };
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs lock-free atomics");
+char pendingPaths[kMaxPendingFiles][4096];
+std::atomic<int> slotStates[kMaxPendingFiles];
+std::atomic<bool> handlersInstalled{false};
+constexpr size_t kSignalStackSize = 64 * 1024;
 
 // Signals after which the process ends and a half-written file would stay.
 #ifdef _WIN32
@@ -42,15 +50,21 @@ bool isCrash(int sig) {
     return false;
 }
 
-void removePending() {
-    if (pending) {
-        pending = 0;
+// True if it removed anything.
+bool removePending() {
+    bool any = false;
+    for (int i = 0; i < kMaxPendingFiles; ++i) {
+        int armed = kArmed;
+        if (!slotStates[i].compare_exchange_strong(armed, kRemoving))
+            continue;
+        any = true;
 #ifdef _WIN32
-        std::remove(pendingPath);
+        std::remove(pendingPaths[i]);
 #else
-        unlink(pendingPath);
+        unlink(pendingPaths[i]);
 #endif
     }
+    return any;
 }
 
 void say(const char* text) {
@@ -80,8 +94,7 @@ const char* signalName(int sig) {
 // Only async-signal-safe calls: unlink, write, then the default action of
 // the signal so the exit status still tells what happened.
 extern "C" void onSignal(int sig) {
-    const bool hadFile = pending != 0;
-    removePending();
+    const bool hadFile = removePending();
     if (isCrash(sig)) {
         say("tresselin-render: error: crashed (");
         say(signalName(sig));
@@ -103,9 +116,8 @@ extern "C" void onSignal(int sig) {
 extern "C" void onExit() { removePending(); }
 
 void installHandlers() {
-    if (handlersInstalled)
+    if (handlersInstalled.exchange(true))
         return;
-    handlersInstalled = true;
     // A plug-in that calls exit() in the middle of a render.
     std::atexit(onExit);
 #ifdef _WIN32
@@ -114,7 +126,7 @@ void installHandlers() {
 #else
     // Its own stack, so a plug-in that overflows its stack still gets the
     // file removed.
-    static char altStack[64 * 1024];
+    static char altStack[kSignalStackSize];
     stack_t ss{};
     ss.ss_sp = altStack;
     ss.ss_size = sizeof altStack;
@@ -174,17 +186,51 @@ unsigned long processId() {
 
 void reportCrashes() { installHandlers(); }
 
-bool removeOnInterrupt(const std::string& path) {
-    if (path.size() >= sizeof pendingPath)
-        return false;
-    pending = 0;
-    std::memcpy(pendingPath, path.c_str(), path.size() + 1);
+int removeOnInterrupt(const std::string& path) {
+    if (path.size() >= sizeof pendingPaths[0])
+        return -1;
     installHandlers();
-    pending = 1;
-    return true;
+    for (int i = 0; i < kMaxPendingFiles; ++i) {
+        int free = kFree;
+        if (!slotStates[i].compare_exchange_strong(free, kFilling))
+            continue;
+        std::memcpy(pendingPaths[i], path.c_str(), path.size() + 1);
+        slotStates[i].store(kArmed);
+        return i;
+    }
+    return -1;
 }
 
-void clearRemoveOnInterrupt() { pending = 0; }
+void clearRemoveOnInterrupt(int handle) {
+    if (handle < 0 || handle >= kMaxPendingFiles)
+        return;
+    int armed = kArmed;
+    slotStates[handle].compare_exchange_strong(armed, kFree);
+}
+
+ThreadSignalStack::ThreadSignalStack() {
+#ifndef _WIN32
+    stack = new char[kSignalStackSize];
+    stack_t ss{};
+    ss.ss_sp = stack;
+    ss.ss_size = kSignalStackSize;
+    if (sigaltstack(&ss, nullptr) != 0) {
+        delete[] stack;
+        stack = nullptr;
+    }
+#endif
+}
+
+ThreadSignalStack::~ThreadSignalStack() {
+#ifndef _WIN32
+    if (!stack)
+        return;
+    stack_t ss{};
+    ss.ss_flags = SS_DISABLE;
+    sigaltstack(&ss, nullptr);
+    delete[] stack;
+#endif
+}
 
 bool fileMode(const std::string& path, unsigned& mode) {
 #ifdef _WIN32

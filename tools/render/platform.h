@@ -15,12 +15,27 @@ unsigned long processId();
 // From now on a crash (most likely in a plug-in, while it loads too) ends
 // the process with a one-line message.
 void reportCrashes();
-// While set, any signal that ends the process (an interrupt, a hang-up, a
-// broken pipe, a plug-in that crashes) or an exit() from a plug-in removes
+// Until cleared, any signal that ends the process (an interrupt, a hang-up,
+// a broken pipe, a plug-in that crashes) or an exit() from a plug-in removes
 // this file first, so an interrupted render leaves nothing half-written.
-// False when the path is too long to be kept for that.
-bool removeOnInterrupt(const std::string& path);
-void clearRemoveOnInterrupt();
+// Several files may be pending at once, from any thread. Returns the handle
+// to clear it with, or -1 when the path is too long or every slot is taken.
+constexpr int kMaxPendingFiles = 64;
+int removeOnInterrupt(const std::string& path);
+void clearRemoveOnInterrupt(int handle);
+// For the life of the object, the calling thread handles signals on a stack
+// of its own, so a plug-in that overflows its stack in this thread still
+// gets the pending files removed.
+class ThreadSignalStack {
+public:
+    ThreadSignalStack();
+    ~ThreadSignalStack();
+    ThreadSignalStack(const ThreadSignalStack&) = delete;
+    ThreadSignalStack& operator=(const ThreadSignalStack&) = delete;
+
+private:
+    char* stack = nullptr;
+};
 // The permission bits of an existing file.
 bool fileMode(const std::string& path, unsigned& mode);
 // Gives `to` the permission bits `mode` and, where allowed (as root), the

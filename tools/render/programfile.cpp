@@ -177,14 +177,19 @@ void ProgramFile::write(const std::string& path) const {
         (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(platform::processId()) +
                                  ".part"))
             .string();
+    const int pending = platform::removeOnInterrupt(temp);
     std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f)
+    if (!f) {
+        platform::clearRemoveOnInterrupt(pending);
         throw RenderError("cannot write preset '" + path + "'");
+    }
     const bool written = std::fwrite(data.data(), 1, data.size(), f) == data.size();
     if (std::fclose(f) != 0 || !written || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::remove(temp.c_str());
+        platform::clearRemoveOnInterrupt(pending);
         throw RenderError("cannot write preset '" + path + "'");
     }
+    platform::clearRemoveOnInterrupt(pending);
 }
 
 }  // namespace trs::render

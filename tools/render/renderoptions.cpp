@@ -27,14 +27,22 @@ int parseWhole(const std::string& option, const std::string& text, int low, int 
     return static_cast<int>(v);
 }
 
+std::string fileName(const std::string& option, const std::string& v) {
+    if (v.empty())
+        throw RenderError("option " + option + " needs a file name");
+    return v;
+}
+
 // The usage lines first, then what the tool does, then the options.
 class Usage : public CLI::Formatter {
 public:
     std::string make_description(const CLI::App*) const override { return {}; }
     std::string make_usage(const CLI::App* app, std::string) const override {
         return "usage: tresselin-render [options] INPUT -o OUTPUT\n"
+               "       tresselin-render [options] INPUT... -o DIRECTORY/ [-j N] [--format EXT]\n"
                "       tresselin-render --demo [-o OUTPUT] [options]\n"
-               "       tresselin-render --list [--plugin PATH] [--set ...]\n\n" +
+               "       tresselin-render --list [--plugin PATH] [--set ...]\n"
+               "       tresselin-render [--preset FILE] [--set ...] --save-preset FILE\n\n" +
                app->get_description() + "\n";
     }
 };
@@ -54,25 +62,49 @@ void declare(CLI::App& app, RenderOptions& o) {
     app.set_help_flag("-h,--help", "this text");
     app.option_defaults()->disable_flag_override();
 
-    app.add_option_function<std::vector<std::string>>(
-           "INPUT",
-           [&o](const std::vector<std::string>& inputs) {
-               if (inputs.size() > 1)
-                   throw RenderError("more than one input file given ('" + inputs[0] + "' and '" + inputs[1] + "')");
-               o.input = inputs.front();
-           },
-           "the audio file to render")
+    app.add_option("INPUT", o.inputs,
+                   "the audio files to render; several go to the\ndirectory -o names, rendered in parallel")
         ->type_name("");
     app.add_option_function<std::string>(
            "-o,--output",
            [&o](const std::string& v) {
-               if (v.empty())
-                   throw RenderError("option --output needs a file name");
-               o.output = v;
+               o.output = fileName("--output", v);
            },
            std::string("where to write; the extension picks the format:\n") + OutputFormat::knownExtensions() +
-               "\n(none: WAV); default for --demo: " + demo::kDefaultOutput)
-        ->type_name("FILE");
+               "\n(none: WAV); default for --demo: " + demo::kDefaultOutput +
+               ".\nA directory (a name ending in /, made if missing; with\nseveral inputs any directory): each "
+               "input is written\nthere under its own name with the --format extension")
+        ->type_name("FILE|DIR/");
+    app.add_option_function<std::string>(
+           "-j,--jobs", [&o](const std::string& v) { o.jobs = parseWhole("-j", v, 1, RenderOptions::kMaxJobs); },
+           "files rendered at once, each by its own instance of\nthe plug-in (default: one per core)")
+        ->type_name("N");
+    app.add_option_function<std::string>(
+           "--format",
+           [&o](const std::string& v) {
+               const std::string ext = v.rfind('.', 0) == 0 ? v.substr(1) : v;
+               try {
+                   if (ext.empty() || ext.find_first_of("./\\") != std::string::npos)
+                       throw RenderError("");
+                   OutputFormat::forPath("x." + ext, 0);
+               } catch (const RenderError&) {
+                   throw RenderError("--format '" + v + "': not a format the tool writes (known: " +
+                                     OutputFormat::knownExtensions() + ")");
+               }
+               o.format = ext;
+           },
+           "the extension, and so the format, of the files written\nto a directory (default: wav)")
+        ->type_name("EXT");
+    app.add_option_function<std::string>(
+           "--preset", [&o](const std::string& v) { o.preset = fileName("--preset", v); },
+           "load a VST program file (.fxp, or an .fxb bank of one\nprogram) saved for this plug-in; "
+           "--set overrides\nits values")
+        ->type_name("FILE.fxp");
+    app.add_option_function<std::string>(
+           "--save-preset", [&o](const std::string& v) { o.savePreset = fileName("--save-preset", v); },
+           "write the parameters the render used as a program file\n(.fxp) a DAW can load, once the "
+           "render succeeded;\nwithout an input (or with --list) just write it")
+        ->type_name("FILE.fxp");
     app.add_option("--plugin", o.plugin, "the plug-in library (default: Tresselin of this build or install)")
         ->type_name("PATH");
     app.add_option_function<std::vector<std::string>>(
@@ -178,11 +210,13 @@ RenderOptions RenderOptions::parse(const std::vector<std::string>& args) {
     }
     if (o.help || o.version || o.list)
         return o;
-    if (o.demo && !o.input.empty())
-        throw RenderError("--demo makes its own input; drop '" + o.input + "' or --demo");
-    if (!o.demo && o.input.empty())
+    if (o.demo && !o.inputs.empty())
+        throw RenderError("--demo makes its own input; drop '" + o.inputs.front() + "' or --demo");
+    if (!o.demo && o.inputs.empty() && o.savePreset.empty())
         throw RenderError("no input file given (give one, or --demo; see --help)");
-    if (!o.demo && o.output.empty())
+    if (o.inputs.size() > 1 && o.output.empty())
+        throw RenderError(std::to_string(o.inputs.size()) + " input files need an output directory (-o DIR/)");
+    if (o.inputs.size() == 1 && o.output.empty())
         throw RenderError("no output file given (-o FILE)");
     if (o.demo && o.output.empty())
         o.output = demo::kDefaultOutput;

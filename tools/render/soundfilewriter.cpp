@@ -149,7 +149,7 @@ SoundFileWriter::SoundFileWriter(const std::string& path, int channels, double s
                        .string();
         openPath = tempPath;
         // Registered first: a signal during sf_open still removes the file.
-        platform::removeOnInterrupt(tempPath);
+        pendingHandle = platform::removeOnInterrupt(tempPath);
         if (fs::is_regular_file(status))
             keepMode = platform::fileMode(finalPath, mode);
     }
@@ -180,7 +180,8 @@ void SoundFileWriter::discard() {
     if (!tempPath.empty()) {
         std::error_code ec;
         fs::remove(tempPath, ec);
-        platform::clearRemoveOnInterrupt();
+        platform::clearRemoveOnInterrupt(pendingHandle);
+        pendingHandle = -1;
     }
 }
 
@@ -224,7 +225,8 @@ void SoundFileWriter::commit() {
             discard();
             throw RenderError("cannot write output '" + shownPath + "': " + ec.message());
         }
-        platform::clearRemoveOnInterrupt();
+        platform::clearRemoveOnInterrupt(pendingHandle);
+        pendingHandle = -1;
     }
     committed = true;
 }

@@ -62,6 +62,7 @@ private:
     std::string shownPath;  // as the user gave it, for messages
     std::string finalPath;  // the file that receives the audio, links followed
     std::string tempPath;
+    int pendingHandle = -1;
     SNDFILE* file = nullptr;
     int channelCount = 0;
     bool committed = false;
