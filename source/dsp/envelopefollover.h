@@ -29,7 +29,7 @@ TRS_KERNEL float frameLevel(const float* frame, int32_t channels)
 // One frame of the follower for a level from frameLevel.
 TRS_KERNEL void followLevel(FollowerState& s, float m)
 {
-    const float c = m > s.envelope ? s.riseCoef : s.fallCoef;
+    const double c = m > s.envelope ? (double)s.riseCoef : (double)s.fallCoef;
     s.envelope = (float)(((double)s.envelope - m) * c + m);
 }
 
