@@ -67,8 +67,8 @@ enum { lowPass = 0, highPass = 1, bandPass = 2 };
 // clipper could not tame (an infinity becomes NaN there), or a stage driven
 // past the float range, would keep a channel silent or screaming forever:
 // that channel starts again from rest and gives 0. Any non-finite stage
-// reaches s4 within the frame. The test is off the path from one frame's
-// stages to the next, and rarely true.
+// reaches s4 within the frame. The check is one branch, rarely taken, off
+// the path that carries the stages from one frame to the next.
 template <class Lane, class Wide>
 TRS_KERNEL Lane runStages(FilterStagesOf<Lane>& st, Lane x, Wide p, Wide k, Wide feedback, int32_t mode, Wide headroom)
 {

@@ -6,6 +6,10 @@
 #pragma once
 
 #include <cmath>
+
+#if !defined(__SSE2__) && !defined(_M_X64) && !(defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#error "the chain needs SSE2 (x86-64, or i686 built with -msse2)"
+#endif
 #include <emmintrin.h>
 
 #include "dsp/finitefloat.h"
