@@ -17,9 +17,15 @@
 inline double widened(float x) { return x; }
 inline float roundToFloat(double x) { return (float)x; }
 inline double magnitude(double x) { return std::fabs(x); }
-inline bool finiteMask(float x) { return isFiniteFloat(x); }
-inline bool allOf(bool mask) { return mask; }
-inline float keepWhere(bool mask, float x) { return mask ? x : 0.0f; }
+
+struct FloatMask {
+    bool keep;
+};
+
+inline FloatMask finiteMask(float x) { return {isFiniteFloat(x)}; }
+inline FloatMask operator&(FloatMask a, FloatMask b) { return {a.keep && b.keep}; }
+inline bool allOf(FloatMask mask) { return mask.keep; }
+inline float keepWhere(FloatMask mask, float x) { return mask.keep ? x : 0.0f; }
 
 struct StereoPair {
     __m128d v;
