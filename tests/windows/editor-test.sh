@@ -9,18 +9,22 @@ run=$1 prefix=$2 hostexe=$3 plugin=$4 reference=$5 out=$6
 mkdir -p "$out"
 rm -f "$out"/editor.png "$out"/diff.png "$out"/host.log
 
-n=140
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-display=:$n
-Xvfb $display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display itself and writes its number to fd 3:
+# looking for a free number first raced with other test runs on the machine.
+numberfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
 xvfb=$!
 host=""
 cleanup() {
   [ -n "$host" ] && kill "$host" 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
   wait 2>/dev/null || true
+  rm -f "$numberfile"
 }
 trap cleanup EXIT
+for _ in $(seq 100); do [ -s "$numberfile" ] && break; sleep 0.1; done
+[ -s "$numberfile" ] || { echo "editor-test: Xvfb did not start"; exit 1; }
+display=:$(head -n 1 "$numberfile")
 for _ in $(seq 100); do xdpyinfo -display $display >/dev/null 2>&1 && break; sleep 0.1; done
 
 fail() { echo "editor-test: $*"; echo "--- host log:"; cat "$out/host.log" || true; exit 1; }
