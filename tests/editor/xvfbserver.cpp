@@ -46,8 +46,11 @@ XvfbServer::XvfbServer() {
     if (pid == 0) {
         close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
+        // -noreset: by default the server resets when its last client
+        // leaves, and refuses connections meanwhile; a test's next
+        // XOpenDisplay could land in that gap.
         execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-              static_cast<char*>(nullptr));
+              "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
