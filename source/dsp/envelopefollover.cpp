@@ -27,16 +27,5 @@ void EnvelopeFollover::setSampleRate(float rate)
 
 void EnvelopeFollover::processFrame(float* frame)
 {
-    float sum = 0.0f;
-    for (int32_t i = 0; i < channels; ++i)
-        sum = (float)((double)frame[i] + sum);
-    float m = (float)(sum / (double)(float)channels);
-    if (m < 0.0f)
-        m = -m;
-    // Written so that a NaN level counts as full scale: one bad input sample
-    // must not leave the envelope (and all modulation) NaN for good.
-    if (!(m <= 1.0f))
-        m = 1.0f;
-    const float c = m > envelope ? riseCoef : fallCoef;
-    envelope = (float)(((double)envelope - m) * c + m);
+    followLevel(*this, frameLevel(frame, channels));
 }

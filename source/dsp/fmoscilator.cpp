@@ -24,10 +24,12 @@ char* append(char* out, const char* text)
 } // namespace
 
 FMOscilator::FMOscilator()
-    : phaseScale((float)(25000.0 / sampleRate))
 {
     channels = 2;
+    phaseScale = (float)(25000.0 / sampleRate);
+    lowestFrequency = noteTable->frequencies[0];
     WaveTables::build();
+    tableA = tableB = WaveTables::table(0);
     const float pi = 3.14159265358979f;
     const float s = (float)((double)pi / rampLength);
     for (int32_t j = 0; j < rampLength; ++j)
@@ -54,6 +56,8 @@ void FMOscilator::setWave(float v)
     waveSetting = v > 3.0f ? 3.0f : v;
     weightB = (float)((double)w - waveA);
     weightA = (float)(1.0 - weightB);
+    tableA = WaveTables::table(waveA);
+    tableB = WaveTables::table(waveB);
 
     char* end = append(waveName, waveLabel(waveA));
     if (waveA != waveB) {
@@ -62,55 +66,7 @@ void FMOscilator::setWave(float v)
     }
 }
 
-inline float FMOscilator::waveValue(int32_t wave) const
-{
-    switch (wave) {
-    case 0: return WaveTables::sine(phase);
-    case 1: return WaveTables::triangle(phase);
-    case 2: return WaveTables::saw(phase);
-    default: return phase < squareSplit ? 1.0f : -1.0f;
-    }
-}
-
 void FMOscilator::processFrame(float* frame)
 {
-    float s = (float)((double)weightA * waveValue(waveA) + (double)weightB * waveValue(waveB));
-
-    if (rampPos > rampLength) {
-        const float d = (float)((double)s - previous);
-        const float size = std::fabs(d);
-        if (size > (double)0.1f) {
-            jump = size;
-            midpoint = (float)(size * 0.5 + (d > 0.0f ? previous : s));
-            rampPos = 0;
-        }
-    }
-    previous = s;
-    if (rampPos < rampLength)
-        s = (float)((double)ramp[rampPos] * jump * s + midpoint);
-
-    float f = (float)((double)frequencyOffset + frequency);
-    const float lowest = noteTable->frequencies[0];
-    if (lowest > f)
-        f = lowest;
-    // A NaN or absurd frequency (or sample rate) must not reach the
-    // float-to-int conversion: hold the phase, or take the largest safe step.
-    double step = (double)phaseScale * f;
-    if (!(step >= 0.0))
-        step = 0.0;
-    if (step > maxPhaseStep)
-        step = maxPhaseStep;
-    phase += (int32_t)step;
-
-    if (rampPos < idleCountCap)
-        ++rampPos;
-    if (phase >= tableSize) {
-        phase %= tableSize;
-        if (rampPos > rampLength)
-            rampPos = rampLength + 1;
-    }
-
-    const float out = (float)((double)amount * s);
-    frame[0] = (float)((double)frame[0] + out);
-    frame[1] = (float)((double)frame[1] + out);
+    addOscillator(*this, frame);
 }

@@ -7,7 +7,7 @@ WaveShaper::WaveShaper()
     channels = 2;
 }
 
-float WaveShaper::foldBack(float y, float limit)
+float ShaperState::foldBack(float y, float limit)
 {
     const double t = limit;
     const float m = (float)std::fmod((double)(float)((double)y - t), (double)(float)(4.0 * t));
@@ -17,15 +17,7 @@ float WaveShaper::foldBack(float y, float limit)
 
 void WaveShaper::processFrame(float* frame)
 {
-    const double s = smoother.step(drive);
-    const double k = (s - 1.0) * 2.0;
-    const double limit = foldLimit;
-    for (int32_t i = 0; i < channels; ++i) {
-        const double x = frame[i];
-        const double a = std::fabs(x);
-        float y = (float)(x * s * (a + 1.0) / (a * k + x * x + 1.0));
-        if (fold && (y > limit || y < -limit))
-            y = foldBack(y, foldLimit);
-        frame[i] = (float)((double)outputGain * y);
-    }
+    const double s = stepDrive(*this);
+    for (int32_t i = 0; i < channels; ++i)
+        frame[i] = shapeSample(*this, (double)frame[i], s);
 }

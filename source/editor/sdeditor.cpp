@@ -18,9 +18,10 @@ struct SliderColumn {
 
 // In drawing order; the display under each slider shares its row.
 const SliderColumn kSliders[SDEditor::kNumSliders] = {
-    {0, 40, -1.f},   {1, 75, -1.f},    {2, 110, 0.75f},  {3, 176, -1.f},  {4, 211, -1.f},
-    {5, 274, 1.0f},  {6, 309, 0.5f},   {9, 364, 0.5f},   {10, 399, 0.5f}, {8, 434, 0.5f},
-    {13, 469, 1.0f}, {12, 504, 1.0f},  {11, 539, 0.5f},  {14, 597, 1.0f}, {15, 632, 0.5f},
+    {kOscAmount, 40, -1.f},    {kOscNote, 75, -1.f},    {kOscWave, 110, 0.75f},   {kNoiseAmount, 176, -1.f},
+    {kNoiseColor, 211, -1.f},  {kCutoff, 274, 1.0f},    {kResonance, 309, 0.5f},  {kEf1OscAm, 364, 0.5f},
+    {kEf1NoiseAm, 399, 0.5f},  {kEf1Smooth, 434, 0.5f}, {kEf2OscFm, 469, 1.0f},   {kEf2Cutoff, 504, 1.0f},
+    {kEf2Smooth, 539, 0.5f},   {kDryToFilter, 597, 1.0f}, {kDry, 632, 0.5f},
 };
 const int kDisplayLefts[SDEditor::kNumSliders] = {33,  68,  103, 166, 201, 264, 299, 358,
                                                   393, 428, 463, 498, 533, 591, 626};
@@ -28,7 +29,7 @@ const int kSliderTop = 160;
 const int kDisplayTop = 326;
 const int kDisplayBottom = 340;
 const int kDisplayWidth = 30;
-const int kKnobTags[2] = {16, 17};
+const int kKnobTags[2] = {kFilterKeyTrack, kOscKeyTrack};
 const CRect kKnobRects[2] = {CRect(339, 44, 371, 76), CRect(396, 44, 428, 76)};
 const int kButtonLeft = 264, kButtonRight = 290, kButtonTop = 40, kButtonHeight = 18;
 
@@ -112,11 +113,11 @@ bool SDEditor::open(void* parentWindow)
     for (int i = 0; i < 3; ++i) {
         const int top = kButtonTop + i * kButtonHeight;
         COnOffButton* b = new COnOffButton(CRect(kButtonLeft, top, kButtonRight, top + kButtonHeight),
-                                           this, kFilterTypeIndex, button);
+                                           this, kFilterType, button);
         newFrame->addView(b);
         filterTypeButtons[i] = b;
     }
-    syncFilterTypeButtons(nullptr, effect->getParameter(kFilterTypeIndex));
+    syncFilterTypeButtons(nullptr, effect->getParameter(kFilterType));
 
     const CFontDesc font("Arial", 11);
     for (int i = 0; i < kNumSliders; ++i) {
@@ -127,9 +128,9 @@ bool SDEditor::open(void* parentWindow)
         d->setBackColor(CColor(0, 0, 0, 255));
         d->setFrameColor(CColor(127, 127, 127, 255));
         d->setValue(effect->getParameter(kSliders[i].tag));
-        if (kSliders[i].tag == 1)
+        if (kSliders[i].tag == kOscNote)
             d->setStringConvert(oscNoteText, effect);
-        else if (kSliders[i].tag == 2)
+        else if (kSliders[i].tag == kOscWave)
             d->setStringConvert(oscWaveText, effect);
         newFrame->addView(d);
         displays[i] = d;
@@ -157,13 +158,13 @@ void SDEditor::setParameter(VstInt32 index, float /*value*/)
     // frame draws the changes at its next idle call on the editor's thread.
     if (!frame || index < 0 || index >= kNumParams)
         return;
-    if (index == kFilterTypeIndex) {
+    if (index == kFilterType) {
         if (filterTypeButtons[0] && filterTypeButtons[1] && filterTypeButtons[2])
             syncFilterTypeButtons(nullptr, effect->getParameter(index));
         return;
     }
-    if (index == 16 || index == 17) {
-        CAnimKnob* k = keyTrackKnobs[index - 16];
+    if (index == kFilterKeyTrack || index == kOscKeyTrack) {
+        CAnimKnob* k = keyTrackKnobs[index == kOscKeyTrack];
         if (k && !inValueChanged)
             k->setValue(effect->getParameter(index));
         return;
@@ -181,9 +182,9 @@ void SDEditor::valueChanged(CControl* control)
 {
     inValueChanged = true;
     const long tag = control->getTag();
-    if (tag == kFilterTypeIndex) {
+    if (tag == kFilterType) {
         const float value = syncFilterTypeButtons(static_cast<COnOffButton*>(control), -1.f);
-        effect->setParameterAutomated(kFilterTypeIndex, value);
+        effect->setParameterAutomated(kFilterType, value);
         control->setDirty(true);
     } else if (tag >= 0 && tag < kNumParams) {
         effect->setParameterAutomated(VstInt32(tag), control->getValue());
@@ -220,7 +221,7 @@ float SDEditor::syncFilterTypeButtons(COnOffButton* clicked, float value)
 void SDEditor::oscNoteText(float /*value*/, char* text, void* userData)
 {
     if (userData)
-        static_cast<AudioEffect*>(userData)->getParameterDisplay(1, text);
+        static_cast<AudioEffect*>(userData)->getParameterDisplay(kOscNote, text);
     else
         text[0] = 0;
 }
@@ -228,7 +229,7 @@ void SDEditor::oscNoteText(float /*value*/, char* text, void* userData)
 void SDEditor::oscWaveText(float /*value*/, char* text, void* userData)
 {
     if (userData)
-        static_cast<AudioEffect*>(userData)->getParameterDisplay(2, text);
+        static_cast<AudioEffect*>(userData)->getParameterDisplay(kOscWave, text);
     else
         text[0] = 0;
 }

@@ -3,6 +3,7 @@
 // in step with the effect's parameters both ways.
 #pragma once
 
+#include "effect/parameters.h"
 #include "toolkit/aeffguieditor.h"
 #include "toolkit/ccontrollistener.h"
 
@@ -24,8 +25,6 @@ public:
         bitmapKnobStrip = 133,
     };
     static const int kNumSliders = 15;
-    static const int kNumParams = 18;
-    static const int kFilterTypeIndex = 7;
 
     explicit SDEditor(AudioEffect* effect);
     ~SDEditor() override;

@@ -8,11 +8,6 @@
 
 namespace {
 
-const char* const kNames[kNumParams] = {
-    "OSC.Amt",    "OSC.Note",   "OSC.Wave",     "Noise.Amt",  "Noise.Color", "CutOff",
-    "Resonance",  "FilterType", "EF1.Smooth",   "EF1.Osc.AM", "EF1.Noise.AM", "EF2.Smooth",
-    "EF2.Cutoff", "EF2.OSC.FM", "Dry2Filter",   "Dry",        "Fil.KeyTrack", "Osc.KeyTrack",
-};
 
 bool validIndex(VstInt32 index) { return index >= 0 && index < kNumParams; }
 
@@ -40,8 +35,8 @@ void Tresselin::setParameter(VstInt32 index, float value) {
 
 void Tresselin::applyParameter(VstInt32 index, float v) {
     switch (index) {
-        case 0: oscAmount = amountCurve(v); break;
-        case 1: {
+        case kOscAmount: oscAmount = amountCurve(v); break;
+        case kOscNote: {
             int n = (int)((double)v * 127.0);
             if (n < 0) n = 0;
             if (n > 127) n = 127;
@@ -49,30 +44,30 @@ void Tresselin::applyParameter(VstInt32 index, float v) {
             oscillator.noteName = noteTable->names[n];
             break;
         }
-        case 2: oscillator.setWave(v); break;
-        case 3: noiseAmount = (float)((double)amountCurve(v) * 0.25); break;
-        case 4: noise.color = v; break;
-        case 5:
+        case kOscWave: oscillator.setWave(v); break;
+        case kNoiseAmount: noiseAmount = (float)((double)amountCurve(v) * 0.25); break;
+        case kNoiseColor: noise.color = v; break;
+        case kCutoff:
             filterLeft.setCutoff(v);
             filterRight.setCutoff(v);
             break;
-        case 6: setResonance(v); break;
-        case 7: {
+        case kResonance: setResonance(v); break;
+        case kFilterType: {
             const int mode = (int)(((double)v - (double)0.1f) * 3.0);
             filterLeft.mode = mode;
             filterRight.mode = mode;
             break;
         }
-        case 8: follower1.setSmooth(v); break;
-        case 9: ef1OscAmDepth = v; break;
-        case 10: ef1NoiseAmDepth = v; break;
-        case 11: follower2.setSmooth(v); break;
-        case 12: ef2CutoffDepth = (float)((double)v * 2.0 - 1.0); break;
-        case 13: ef2OscFmDepth = (float)(((double)v - 0.5) * 2000.0); break;
-        case 14: dryToFilter = v; break;
-        case 15: dryLevel = v; break;
-        case 16: filterKeyTrack = v; break;
-        case 17: oscKeyTrack = v; break;
+        case kEf1Smooth: follower1.setSmooth(v); break;
+        case kEf1OscAm: ef1OscAmDepth = v; break;
+        case kEf1NoiseAm: ef1NoiseAmDepth = v; break;
+        case kEf2Smooth: follower2.setSmooth(v); break;
+        case kEf2Cutoff: ef2CutoffDepth = (float)((double)v * 2.0 - 1.0); break;
+        case kEf2OscFm: ef2OscFmDepth = (float)(((double)v - 0.5) * 2000.0); break;
+        case kDryToFilter: dryToFilter = v; break;
+        case kDry: dryLevel = v; break;
+        case kFilterKeyTrack: filterKeyTrack = v; break;
+        case kOscKeyTrack: oscKeyTrack = v; break;
         default: break;
     }
 }
@@ -88,58 +83,48 @@ void Tresselin::setResonance(float v) {
 float Tresselin::getParameter(VstInt32 index) {
     if (!validIndex(index)) return 0.0f;
     switch (index) {
-        case 2: return oscillator.waveSetting;
-        case 4: return noise.color;
-        case 15: return dryLevel;
+        case kOscWave: return oscillator.waveSetting;
+        case kNoiseColor: return noise.color;
+        case kDry: return dryLevel;
         default: return programs ? programs[curProgram].values[index] : 0.0f;
     }
 }
 
 void Tresselin::getParameterName(VstInt32 index, char* text) {
     if (!validIndex(index) || !text) return;
-    std::strcpy(text, kNames[index]);
+    std::strcpy(text, kParams[index].name);
 }
 
 void Tresselin::getParameterLabel(VstInt32 index, char* label) {
     if (!validIndex(index) || !label) return;
-    const char* text = "";
-    switch (index) {
-        case 0:
-        case 3: text = "amount"; break;
-        case 1: text = oscillator.noteName; break;
-        case 2: text = "shape"; break;
-        case 5: text = "Hz"; break;
-        case 12:
-        case 13: text = "-/+"; break;
-        default: break;
-    }
-    std::strcpy(label, text);
+    const char* text = kParams[index].label;
+    std::strcpy(label, text ? text : oscillator.noteName);
 }
 
 void Tresselin::getParameterDisplay(VstInt32 index, char* text) {
     if (!validIndex(index) || !text) return;
     float number = 0.0f;
     switch (index) {
-        case 0: number = oscAmount; break;
-        case 1: number = oscillator.frequency; break;
-        case 2: std::strcpy(text, oscillator.waveName); return;
-        case 3: number = noiseAmount; break;
-        case 4: number = noise.color; break;
-        case 5: number = filterLeft.cutoffHz; break;
-        case 6: number = filterLeft.resonance; break;
-        case 7:
+        case kOscAmount: number = oscAmount; break;
+        case kOscNote: number = oscillator.frequency; break;
+        case kOscWave: std::strcpy(text, oscillator.waveName); return;
+        case kNoiseAmount: number = noiseAmount; break;
+        case kNoiseColor: number = noise.color; break;
+        case kCutoff: number = filterLeft.cutoffHz; break;
+        case kResonance: number = filterLeft.resonance; break;
+        case kFilterType:
             std::strcpy(text, filterLeft.mode == 1 ? "HP" : filterLeft.mode == 2 ? "BP" : "LP");
             return;
-        case 8: number = follower1.smooth; break;
-        case 9: number = ef1OscAmDepth; break;
-        case 10: number = ef1NoiseAmDepth; break;
-        case 11: number = follower2.smooth; break;
-        case 12: number = ef2CutoffDepth; break;
-        case 13: number = ef2OscFmDepth; break;
-        case 14: number = dryToFilter; break;
-        case 15: number = dryLevel; break;
-        case 16: number = filterKeyTrack; break;
-        case 17: number = oscKeyTrack; break;
+        case kEf1Smooth: number = follower1.smooth; break;
+        case kEf1OscAm: number = ef1OscAmDepth; break;
+        case kEf1NoiseAm: number = ef1NoiseAmDepth; break;
+        case kEf2Smooth: number = follower2.smooth; break;
+        case kEf2Cutoff: number = ef2CutoffDepth; break;
+        case kEf2OscFm: number = ef2OscFmDepth; break;
+        case kDryToFilter: number = dryToFilter; break;
+        case kDry: number = dryLevel; break;
+        case kFilterKeyTrack: number = filterKeyTrack; break;
+        case kOscKeyTrack: number = oscKeyTrack; break;
         default: break;
     }
     float2string(number, text, kVstMaxParamStrLen);

@@ -1,9 +1,9 @@
 // One stored program: the eighteen normalised values and a name.
 #pragma once
 
+#include "effect/parameters.h"
 #include "shell/vstinterface.h"
 
-constexpr int kNumParams = 18;
 constexpr int kNumPrograms = 1;
 
 struct ProgramRecord {

@@ -14,26 +14,6 @@ float shaperDrive() {
     return f;
 }
 
-const float kDefaults[kNumParams] = {
-    0.0f,   // OSC.Amt
-    0.2f,   // OSC.Note
-    0.0f,   // OSC.Wave
-    0.0f,   // Noise.Amt
-    0.0f,   // Noise.Color
-    1.0f,   // CutOff
-    0.1f,   // Resonance
-    0.0f,   // FilterType
-    0.01f,  // EF1.Smooth
-    0.5f,   // EF1.Osc.AM
-    0.5f,   // EF1.Noise.AM
-    0.01f,  // EF2.Smooth
-    0.5f,   // EF2.Cutoff
-    0.5f,   // EF2.OSC.FM
-    0.5f,   // Dry2Filter
-    1.0f,   // Dry
-    0.0f,   // Fil.KeyTrack
-    0.0f,   // Osc.KeyTrack
-};
 
 }  // namespace
 
@@ -61,7 +41,7 @@ Tresselin::Tresselin(audioMasterCallback audioMaster)
     programs = new (std::nothrow) ProgramRecord[kNumPrograms];
     if (programs) {
         for (int p = 0; p < kNumPrograms; p++) {
-            std::memcpy(programs[p].values, kDefaults, sizeof kDefaults);
+            for (int i = 0; i < kNumParams; i++) programs[p].values[i] = kParams[i].defaultValue;
             std::memset(programs[p].name, 0, sizeof programs[p].name);
             std::strcpy(programs[p].name, "Init");
         }

@@ -49,7 +49,7 @@ private:
     void setResonance(float v);
     void startKeyTracking(int note);
     void stopKeyTracking();
-    bool blockPathApplies() const;
+    template <bool hasOut2>
     void processBlock(const float* in1, const float* in2, float* out1, float* out2, VstInt32 sampleFrames);
     void createEditor();
     void closeEditor();

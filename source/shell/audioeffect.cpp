@@ -42,7 +42,10 @@ void AudioEffect::setEditor(AEffEditor* newEditor) {
 }
 
 VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    // Text and record opcodes never follow a null pointer from the host.
+    // As in AudioEffectX::dispatcher: a pointer the host hands in to be read
+    // or filled is never followed when null (`ptr ? ... : 0`), and a yes or
+    // no is answered by dispatchAnswer. Editor opcodes answer 0 with no editor.
+    char* const text = static_cast<char*>(ptr);
     switch (static_cast<uint32_t>(opcode)) {
         case effOpen:
             open();
@@ -52,30 +55,24 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
             return 0;
         case effSetProgram:
             // Negative programs are refused too: the bank has no entry below 0.
-            if (value >= 0 && value < numPrograms)
-                setProgram(static_cast<VstInt32>(value));
+            if (value >= 0 && value < numPrograms) setProgram(static_cast<VstInt32>(value));
             return 0;
         case effGetProgram:
             return getProgram();
         case effSetProgramName:
-            if (ptr)
-                setProgramName(static_cast<char*>(ptr));
+            if (ptr) setProgramName(text);
             return 0;
         case effGetProgramName:
-            if (ptr)
-                getProgramName(static_cast<char*>(ptr));
+            if (ptr) getProgramName(text);
             return 0;
         case effGetParamLabel:
-            if (ptr)
-                getParameterLabel(index, static_cast<char*>(ptr));
+            if (ptr) getParameterLabel(index, text);
             return 0;
         case effGetParamDisplay:
-            if (ptr)
-                getParameterDisplay(index, static_cast<char*>(ptr));
+            if (ptr) getParameterDisplay(index, text);
             return 0;
         case effGetParamName:
-            if (ptr)
-                getParameterName(index, static_cast<char*>(ptr));
+            if (ptr) getParameterName(index, text);
             return 0;
         case effSetSampleRate:
             setSampleRate(opt);
@@ -83,8 +80,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         case effSetBlockSize:
             // A size of zero or less, or one no VstInt32 holds, would reach
             // every effect that sizes buffers by it; keep the one we have.
-            if (value > 0 && value <= 0x7FFFFFFF)
-                setBlockSize(static_cast<VstInt32>(value));
+            if (value > 0 && value <= 0x7FFFFFFF) setBlockSize(static_cast<VstInt32>(value));
             return 0;
         case effMainsChanged:
             if (value == 0)
@@ -93,31 +89,23 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
                 resume();
             return 0;
         case effEditGetRect:
-            if (editor && ptr)
-                return editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
-            return 0;
+            return editor && ptr ? dispatchAnswer(editor->getRect(static_cast<ERect**>(ptr))) : 0;
         case effEditOpen:
-            if (editor)
-                return editor->open(ptr) ? 1 : 0;
-            return 0;
+            // The parent window goes on as it is: the editor decides what a
+            // null parent means (no window of its own), not the dispatcher.
+            return editor ? dispatchAnswer(editor->open(ptr)) : 0;
         case effEditClose:
-            if (editor)
-                editor->close();
+            if (editor) editor->close();
             return 0;
         case effEditIdle:
-            if (editor)
-                editor->idle();
+            if (editor) editor->idle();
             return 0;
         case effIdentify:
             return fourCharCode('N', 'v', 'E', 'f');
         case effGetChunk:
-            if (ptr)
-                return getChunk(static_cast<void**>(ptr), index != 0);
-            return 0;
+            return ptr ? getChunk(static_cast<void**>(ptr), index != 0) : 0;
         case effSetChunk:
-            if (ptr)
-                return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
-            return 0;
+            return ptr ? setChunk(ptr, static_cast<VstInt32>(value), index != 0) : 0;
         default:
             return 0;
     }

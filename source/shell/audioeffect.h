@@ -16,6 +16,9 @@ typedef void* TrsModuleHandle;
 // editor's toolkit reads it. Null on Linux.
 extern TrsModuleHandle hInstance;
 
+// A yes or no as the dispatchers answer it.
+constexpr VstIntPtr dispatchAnswer(bool yes) { return yes ? 1 : 0; }
+
 class AudioEffect {
 public:
     AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);

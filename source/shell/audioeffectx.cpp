@@ -25,89 +25,92 @@ VstKeyCode keyCodeFrom(VstInt32 index, VstIntPtr value, float opt) {
 }  // namespace
 
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    // Pointers the host hands in for us to read or fill are never followed
-    // when null; the answer is then 0.
+    // As in AudioEffect::dispatcher: a pointer the host hands in to be read
+    // or filled (in ptr, or in value for the speaker opcodes) is never
+    // followed when null (`ptr ? ... : 0`), and a yes or no is answered by
+    // dispatchAnswer. Editor opcodes answer 0 with no editor.
     char* const text = static_cast<char*>(ptr);
     switch (static_cast<uint32_t>(opcode)) {
         case effProcessEvents:
             return ptr ? processEvents(static_cast<VstEvents*>(ptr)) : 0;
         case effCanBeAutomated:
-            return canParameterBeAutomated(index) ? 1 : 0;
+            return dispatchAnswer(canParameterBeAutomated(index));
         case effString2Parameter:
-            return ptr && string2parameter(index, text) ? 1 : 0;
+            return ptr ? dispatchAnswer(string2parameter(index, text)) : 0;
         case effGetProgramNameIndexed:
-            return ptr && getProgramNameIndexed(static_cast<VstInt32>(value), index, text) ? 1 : 0;
+            return ptr ? dispatchAnswer(getProgramNameIndexed(static_cast<VstInt32>(value), index, text)) : 0;
         case effGetInputProperties:
-            return ptr && getInputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+            return ptr ? dispatchAnswer(getInputProperties(index, static_cast<VstPinProperties*>(ptr))) : 0;
         case effGetOutputProperties:
-            return ptr && getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+            return ptr ? dispatchAnswer(getOutputProperties(index, static_cast<VstPinProperties*>(ptr))) : 0;
         case effGetPlugCategory:
             return getPlugCategory();
         case effOfflineNotify:
-            return offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<VstInt32>(value), index != 0) ? 1 : 0;
-        case effOfflinePrepare:
-            return offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)) ? 1 : 0;
-        case effOfflineRun:
-            return offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)) ? 1 : 0;
-        case effProcessVarIo:
-            return ptr && processVariableIo(static_cast<VstVariableIo*>(ptr)) ? 1 : 0;
-        case effSetSpeakerArrangement:
-            return setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
-                                         static_cast<VstSpeakerArrangement*>(ptr))
-                       ? 1
+            return ptr ? dispatchAnswer(offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<VstInt32>(value),
+                                                      index != 0))
                        : 0;
+        case effOfflinePrepare:
+            return ptr ? dispatchAnswer(offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)))
+                       : 0;
+        case effOfflineRun:
+            return ptr ? dispatchAnswer(offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value))) : 0;
+        case effProcessVarIo:
+            return ptr ? dispatchAnswer(processVariableIo(static_cast<VstVariableIo*>(ptr))) : 0;
+        case effSetSpeakerArrangement: {
+            auto* in = reinterpret_cast<VstSpeakerArrangement*>(value);
+            auto* out = static_cast<VstSpeakerArrangement*>(ptr);
+            return in && out ? dispatchAnswer(setSpeakerArrangement(in, out)) : 0;
+        }
         case effSetBypass:
-            return setBypass(value != 0) ? 1 : 0;
+            return dispatchAnswer(setBypass(value != 0));
         case effGetEffectName:
-            return ptr && getEffectName(text) ? 1 : 0;
+            return ptr ? dispatchAnswer(getEffectName(text)) : 0;
         case effGetVendorString:
-            return ptr && getVendorString(text) ? 1 : 0;
+            return ptr ? dispatchAnswer(getVendorString(text)) : 0;
         case effGetProductString:
-            return ptr && getProductString(text) ? 1 : 0;
+            return ptr ? dispatchAnswer(getProductString(text)) : 0;
         case effGetVendorVersion:
             return getVendorVersion();
         case effVendorSpecific:
+            // Every argument is the vendor's own to define, a null ptr included.
             return vendorSpecific(index, value, ptr, opt);
         case effCanDo:
             return ptr ? canDo(text) : 0;
         case effGetTailSize:
             return getGetTailSize();
         case effGetParameterProperties:
-            return ptr && getParameterProperties(index, static_cast<VstParameterProperties*>(ptr)) ? 1 : 0;
+            return ptr ? dispatchAnswer(getParameterProperties(index, static_cast<VstParameterProperties*>(ptr))) : 0;
         case effGetVstVersion:
             return getVstVersion();
-        case effEditKeyDown:
-            if (editor) {
-                VstKeyCode key = keyCodeFrom(index, value, opt);
-                return editor->onKeyDown(key) ? 1 : 0;
-            }
-            return 0;
-        case effEditKeyUp:
-            if (editor) {
-                VstKeyCode key = keyCodeFrom(index, value, opt);
-                return editor->onKeyUp(key) ? 1 : 0;
-            }
-            return 0;
+        case effEditKeyDown: {
+            VstKeyCode key = keyCodeFrom(index, value, opt);
+            return editor ? dispatchAnswer(editor->onKeyDown(key)) : 0;
+        }
+        case effEditKeyUp: {
+            VstKeyCode key = keyCodeFrom(index, value, opt);
+            return editor ? dispatchAnswer(editor->onKeyUp(key)) : 0;
+        }
         case effSetEditKnobMode:
-            return editor && editor->setKnobMode(static_cast<VstInt32>(value)) ? 1 : 0;
+            return editor ? dispatchAnswer(editor->setKnobMode(static_cast<VstInt32>(value))) : 0;
         case effGetMidiProgramName:
             return ptr ? getMidiProgramName(index, static_cast<MidiProgramName*>(ptr)) : 0;
         case effGetCurrentMidiProgram:
+            // -1: no current program, as for an effect without MIDI programs.
             return ptr ? getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr)) : -1;
         case effGetMidiProgramCategory:
             return ptr ? getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr)) : 0;
         case effHasMidiProgramsChanged:
-            return hasMidiProgramsChanged(index) ? 1 : 0;
+            return dispatchAnswer(hasMidiProgramsChanged(index));
         case effGetMidiKeyName:
-            return ptr && getMidiKeyName(index, static_cast<MidiKeyName*>(ptr)) ? 1 : 0;
+            return ptr ? dispatchAnswer(getMidiKeyName(index, static_cast<MidiKeyName*>(ptr))) : 0;
         case effBeginSetProgram:
-            return beginSetProgram() ? 1 : 0;
+            return dispatchAnswer(beginSetProgram());
         case effEndSetProgram:
-            return endSetProgram() ? 1 : 0;
+            return dispatchAnswer(endSetProgram());
         case effGetSpeakerArrangement: {
             auto** in = reinterpret_cast<VstSpeakerArrangement**>(value);
             auto** out = static_cast<VstSpeakerArrangement**>(ptr);
-            return in && out && getSpeakerArrangement(in, out) ? 1 : 0;
+            return in && out ? dispatchAnswer(getSpeakerArrangement(in, out)) : 0;
         }
         case effShellGetNextPlugin:
             return ptr ? getNextShellPlugin(text) : 0;
@@ -118,13 +121,13 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         case effSetTotalSampleToProcess:
             return setTotalSampleToProcess(static_cast<VstInt32>(value));
         case effSetPanLaw:
-            return setPanLaw(static_cast<VstInt32>(value), opt) ? 1 : 0;
+            return dispatchAnswer(setPanLaw(static_cast<VstInt32>(value), opt));
         case effBeginLoadBank:
             return ptr ? beginLoadBank(static_cast<VstPatchChunkInfo*>(ptr)) : 0;
         case effBeginLoadProgram:
             return ptr ? beginLoadProgram(static_cast<VstPatchChunkInfo*>(ptr)) : 0;
         case effSetProcessPrecision:
-            return setProcessPrecision(static_cast<VstInt32>(value)) ? 1 : 0;
+            return dispatchAnswer(setProcessPrecision(static_cast<VstInt32>(value)));
         case effGetNumMidiInputChannels:
             return getNumMidiInputChannels();
         case effGetNumMidiOutputChannels:

@@ -1,21 +1,11 @@
 #include "toolkit/idleclock.h"
 
-#include <chrono>
-#include <thread>
+#include "toolkit/platform.h"
 
 namespace {
 
-unsigned long systemNow()
-{
-    using namespace std::chrono;
-    return static_cast<unsigned long>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-void systemSleep(unsigned long ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-IdleClock::Now nowFn = systemNow;
-IdleClock::Sleep sleepFn = systemSleep;
+IdleClock::Now nowFn = platform::nowMs;
+IdleClock::Sleep sleepFn = platform::sleepMs;
 
 }  // namespace
 
@@ -25,6 +15,6 @@ void IdleClock::sleep(unsigned long ms) { sleepFn(ms); }
 
 void IdleClock::set(Now n, Sleep s)
 {
-    nowFn = n ? n : systemNow;
-    sleepFn = s ? s : systemSleep;
+    nowFn = n ? n : platform::nowMs;
+    sleepFn = s ? s : platform::sleepMs;
 }

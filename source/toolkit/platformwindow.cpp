@@ -1,27 +1,14 @@
 #include "toolkit/platformwindow.h"
 
-#if defined(__linux__)
-#include "toolkit/x11/x11window.h"
-#endif
+#include "toolkit/platform.h"
 
 namespace {
 
-PlatformWindow* nativeWindow(CFrame& frame, void* parent)
-{
-#if defined(__linux__)
-    return X11Window::create(frame, parent);
-#else
-    (void)frame;
-    (void)parent;
-    return nullptr;
-#endif
-}
-
-PlatformWindow::Factory current = nativeWindow;
+PlatformWindow::Factory current = platform::createWindow;
 
 }  // namespace
 
-void PlatformWindow::setFactory(Factory factory) { current = factory ? factory : nativeWindow; }
+void PlatformWindow::setFactory(Factory factory) { current = factory ? factory : platform::createWindow; }
 
 PlatformWindow* PlatformWindow::create(CFrame& frame, void* parent)
 {

@@ -138,7 +138,7 @@ TEST(MoogFilter, CoefficientExtremes)
             EXPECT_TRUE(sameFloat(filter.poleCoef, c.p));
             EXPECT_TRUE(sameFloat(filter.stageCoef, c.k, c.kUlps));
             EXPECT_TRUE(sameFloat(filter.feedback, (float)(float)c.r * (double)resonance));
-            EXPECT_EQ(filter.feedback, MoogFilter::feedbackFor((float)(1.0 - c.fc), resonance));
+            EXPECT_EQ(filter.feedback, feedbackFor((float)(1.0 - c.fc), resonance));
         }
     }
 }
@@ -151,7 +151,7 @@ TEST(MoogFilter, SetResonanceUsesTheCutoffTarget)
     EXPECT_EQ(filter.feedback, 0.7f);
     filter.setCutoff(0.0f);
     filter.setResonance(1.0f);
-    EXPECT_EQ(filter.feedback, MoogFilter::feedbackFor((float)(1.0 - filter.normalizedCutoff), 1.0f));
+    EXPECT_EQ(filter.feedback, feedbackFor((float)(1.0 - filter.normalizedCutoff), 1.0f));
 }
 
 TEST(MoogFilter, ClipperOnTheLastStage)

@@ -1,6 +1,7 @@
 // Read access to the engine state that no host can see, for tests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,8 +24,13 @@ public:
     float headroom(int channel) const { return channel ? fx.filterRight.headroom : fx.filterLeft.headroom; }
     float resonance(int channel) const { return channel ? fx.filterRight.resonance : fx.filterLeft.resonance; }
     float moduleRate() const { return fx.filterRight.sampleRate; }
-    // Mode 3 filters exactly as mode 0 does, but tells the two filters apart.
-    void setFilterMode(int channel, int mode) { (channel ? fx.filterRight : fx.filterLeft).mode = mode; }
+
+    // The chain as the modules define it, one processFrame after another:
+    // what the block loop must match bit for bit (referencechain.cpp).
+    void processByModules(float** inputs, float** outputs, VstInt32 sampleFrames);
+
+    // Every field of every module and every engine setting, as bits.
+    std::vector<std::pair<std::string, uint64_t>> completeState() const;
 
     // Every float the modules and the chain carry from one frame to the next.
     std::vector<std::pair<std::string, float>> stateFloats() const {

@@ -176,6 +176,21 @@ TEST_F(Dispatcher, NullPointersAreNeverFollowed) {
         EXPECT_EQ(plugin->dispatch(op, 0, 16, nullptr), 0) << "opcode " << op;
 }
 
+TEST_F(Dispatcher, OfflineAndSpeakerCallsNeedTheirPointers) {
+    // The test effect claims all four; only a missing pointer makes it 0.
+    char file[64] = {}, task[64] = {};
+    VstSpeakerArrangement in{}, out{};
+    EXPECT_EQ(plugin->dispatch(effOfflineNotify, 1, 1, file), 1);
+    EXPECT_EQ(plugin->dispatch(effOfflineNotify, 1, 1, nullptr), 0);
+    EXPECT_EQ(plugin->dispatch(effOfflinePrepare, 0, 1, task), 1);
+    EXPECT_EQ(plugin->dispatch(effOfflinePrepare, 0, 1, nullptr), 0);
+    EXPECT_EQ(plugin->dispatch(effOfflineRun, 0, 1, task), 1);
+    EXPECT_EQ(plugin->dispatch(effOfflineRun, 0, 1, nullptr), 0);
+    EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out), 1);
+    EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, 0, &out), 0);
+    EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), nullptr), 0);
+}
+
 TEST_F(Dispatcher, TextsAndChunk) {
     EXPECT_EQ(plugin->effectName(), "TrsTest");
     EXPECT_EQ(plugin->vendorString(), "Tresselin tests");

@@ -7,6 +7,7 @@
 #include "shell/audioeffect.h"
 #include "toolkit/cbuttons.h"
 #include "toolkit/cframe.h"
+#include "toolkit/platform.h"
 
 struct Win32Window::Impl {
     CFrame* frame = nullptr;
@@ -244,3 +245,5 @@ void Win32Window::flush(const std::vector<CRect>& region)
     }
     ReleaseDC(impl->window, dc);
 }
+
+PlatformWindow* platform::createWindow(CFrame& frame, void* parent) { return Win32Window::create(frame, parent); }

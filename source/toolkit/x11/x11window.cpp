@@ -6,6 +6,7 @@
 
 #include "toolkit/cbuttons.h"
 #include "toolkit/cframe.h"
+#include "toolkit/platform.h"
 
 struct X11Window::Impl {
     CFrame* frame = nullptr;
@@ -212,3 +213,5 @@ void X11Window::flush(const std::vector<CRect>& region)
     if (!quiet.sync())
         impl->gone = true;
 }
+
+PlatformWindow* platform::createWindow(CFrame& frame, void* parent) { return X11Window::create(frame, parent); }

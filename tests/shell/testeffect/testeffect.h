@@ -39,6 +39,11 @@ public:
     VstPlugCategory getPlugCategory() override { return kPlugCategEffect; }
     VstInt32 getNumMidiInputChannels() override { return 1; }
     VstIntPtr vendorSpecific(VstInt32 lArg, VstIntPtr lArg2, void* ptrArg, float floatArg) override;
+    // Claimed, so that the dispatcher's pointer guards show in the answers.
+    bool offlineNotify(VstAudioFile*, VstInt32, bool) override { return true; }
+    bool offlinePrepare(VstOfflineTask*, VstInt32) override { return true; }
+    bool offlineRun(VstOfflineTask*, VstInt32) override { return true; }
+    bool setSpeakerArrangement(VstSpeakerArrangement*, VstSpeakerArrangement*) override { return true; }
 
     TestEditor* testEditor() { return ownEditor; }
     int sampleRateCalls = 0;
