@@ -3,34 +3,52 @@
 #   cmake --install build                 plug-in into <prefix>/lib/vst, tool into <prefix>/bin
 #   -DTRESSELIN_USER_INSTALL=ON, or a prefix under $HOME:
 #                                         plug-in into ~/.vst, where Linux hosts look per user
-#   cmake --build build --target dist     build/dist/tresselin-<version>-<system>-<arch>.tar.gz
+#   cmake --build build --target dist     build/dist/: the Linux archive, the Windows zip (built
+#                                         by the cross-build trees), the .deb and SHA256SUMS;
+#                                         dist-linux, dist-windows, dist-deb make one each
 #
 # Also runs as a script (cmake -P) to assemble that archive.
 
 if(CMAKE_SCRIPT_MODE_FILE)
-  # Script mode: STAGE, NAME, PLUGIN, TOOL, README, OUT, FORMAT.
+  # Script mode: STAGE, NAME, FILES (a list of SOURCE=DESTINATION pairs, the
+  # destination relative to the archive's folder), OUT, FORMAT.
   file(REMOVE_RECURSE "${STAGE}/${NAME}")
-  file(MAKE_DIRECTORY "${STAGE}/${NAME}/bin" "${STAGE}/${NAME}/lib/vst")
-  file(COPY "${PLUGIN}" DESTINATION "${STAGE}/${NAME}/lib/vst")
-  file(COPY "${TOOL}" DESTINATION "${STAGE}/${NAME}/bin")
-  file(COPY "${README}" DESTINATION "${STAGE}/${NAME}")
+  foreach(pair ${FILES})
+    string(REPLACE "=" ";" pair "${pair}")
+    list(GET pair 0 from)
+    list(GET pair 1 to)
+    if(NOT EXISTS "${from}")
+      message(FATAL_ERROR "dist: ${from} is missing")
+    endif()
+    get_filename_component(dir "${STAGE}/${NAME}/${to}" DIRECTORY)
+    get_filename_component(name "${to}" NAME)
+    file(MAKE_DIRECTORY "${dir}")
+    if(IS_DIRECTORY "${from}")
+      file(COPY "${from}/" DESTINATION "${dir}/${name}")
+    else()
+      configure_file("${from}" "${dir}/${name}" COPYONLY)
+    endif()
+  endforeach()
   file(REMOVE "${OUT}")
   if(FORMAT STREQUAL "zip")
-    execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf "${OUT}" --format=zip "${NAME}"
+    execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf "${OUT}.part" --format=zip "${NAME}"
                     WORKING_DIRECTORY "${STAGE}" RESULT_VARIABLE failed)
   else()
-    execute_process(COMMAND ${CMAKE_COMMAND} -E tar czf "${OUT}" "${NAME}"
+    execute_process(COMMAND ${CMAKE_COMMAND} -E tar czf "${OUT}.part" "${NAME}"
                     WORKING_DIRECTORY "${STAGE}" RESULT_VARIABLE failed)
   endif()
   if(failed)
+    file(REMOVE "${OUT}.part")
     message(FATAL_ERROR "dist: could not write ${OUT}")
   endif()
+  file(RENAME "${OUT}.part" "${OUT}")
   message(STATUS "dist: ${OUT}")
   return()
 endif()
 
 include_guard(GLOBAL)
 
+set(TRESSELIN_VERSION ${PROJECT_VERSION} CACHE INTERNAL "")
 option(TRESSELIN_USER_INSTALL "Install the plug-in into ~/.vst rather than <prefix>/lib/vst" OFF)
 
 set(_trs_home "$ENV{HOME}")
@@ -64,51 +82,61 @@ function(trs_packaging_rules)
   endif()
   install(TARGETS tresselin-render RUNTIME DESTINATION bin)
 
-  string(TOLOWER "${CMAKE_SYSTEM_NAME}" system)
-  string(TOLOWER "${CMAKE_SYSTEM_PROCESSOR}" arch)
-  set(name "tresselin-${PROJECT_VERSION}-${system}-${arch}")
   if(WIN32)
-    set(format zip)
-  else()
-    set(format tar.gz)
+    return()  # releases are packed by the Linux build, which drives the cross builds
   endif()
+
+  # This runs deferred in the top directory's scope, which is another
+  # project's when the tree is built inside the fuzz build.
+  get_filename_component(root "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/.." ABSOLUTE)
+  set(version ${TRESSELIN_VERSION})
+  set(distdir ${CMAKE_BINARY_DIR}/dist)
+  set(notice ${root}/source/toolkit/fonts/LICENSE-LiberationSans.txt)
+  set(pack ${CMAKE_COMMAND} -DSTAGE=${distdir}/stage)
+  set(packer -P ${CMAKE_CURRENT_FUNCTION_LIST_FILE})  # after every -D
+
+  set(linux tresselin-${version}-linux-x86_64)
   set(readme "${CMAKE_BINARY_DIR}/dist-readme/README.txt")
-  file(WRITE "${readme}"
-"Tresselin ${PROJECT_VERSION}
-===============
-
-An audio effect plug-in (VST 2.4) that turns the loudness of a stereo input
-into synthesis: two envelope followers drive an oscillator, noise and
-resonant filters; MIDI notes pull pitch and cutoff.
-
-Contents
-  lib/vst/Tresselin${CMAKE_SHARED_MODULE_SUFFIX}   the plug-in
-  bin/tresselin-render${CMAKE_EXECUTABLE_SUFFIX}   renders audio files through it from the command line
-
-Installing the plug-in
-  Copy lib/vst/Tresselin${CMAKE_SHARED_MODULE_SUFFIX} into a folder your host scans for VST 2.4
-  plug-ins: ~/.vst for one user, /usr/lib/vst or /usr/local/lib/vst for all.
-
-Trying it without a host
-  bin/tresselin-render --demo                  renders a built-in drum loop
-  bin/tresselin-render in.wav -o out.wav --set CutOff=0.3 --note 0.5:A2:1
-  bin/tresselin-render --list                  shows the parameters
-  bin/tresselin-render --help                  everything else
-The tool finds the plug-in in ../lib/vst beside it; --plugin PATH names another.
-")
-  add_custom_target(dist
-    COMMAND ${CMAKE_COMMAND}
-      -DSTAGE=${CMAKE_BINARY_DIR}/dist
-      -DNAME=${name}
-      -DPLUGIN=$<TARGET_FILE:Tresselin>
-      -DTOOL=$<TARGET_FILE:tresselin-render>
-      -DREADME=${readme}
-      -DOUT=${CMAKE_BINARY_DIR}/dist/${name}.${format}
-      -DFORMAT=${format}
-      -P ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
+  configure_file(${root}/resources/dist/README-linux.txt.in ${readme} @ONLY)
+  add_custom_target(dist-linux
+    COMMAND ${pack} -DNAME=${linux} -DOUT=${distdir}/${linux}.tar.gz -DFORMAT=tar.gz
+      "-DFILES=$<TARGET_FILE:Tresselin>=lib/vst/Tresselin.so;$<TARGET_FILE:tresselin-render>=bin/tresselin-render;${readme}=README.txt;${notice}=NOTICES/LICENSE-LiberationSans.txt"
+      ${packer}
     DEPENDS Tresselin tresselin-render
-    COMMENT "Packing ${name}.${format}"
+    COMMENT "Packing ${linux}.tar.gz"
     VERBATIM)
+
+  add_custom_target(dist-deb
+    COMMAND bash ${root}/cmake/make-deb.sh ${version} $<TARGET_FILE:Tresselin>
+      $<TARGET_FILE:tresselin-render> ${notice} ${distdir}/tresselin_${version}_amd64.deb
+    DEPENDS Tresselin tresselin-render
+    COMMENT "Packing tresselin_${version}_amd64.deb"
+    VERBATIM)
+
+  # The Windows DLLs come from the two cross-build trees, configured and
+  # brought up to date here (scripts/setup-windows-deps.sh installs the
+  # compilers).
+  set(windows tresselin-${version}-windows)
+  set(win32dll ${root}/build-win32/source/effect/Tresselin.dll)
+  set(win64dll ${root}/build-win64/source/effect/Tresselin.dll)
+  add_custom_target(dist-windows
+    COMMAND ${CMAKE_COMMAND} --preset win32 >/dev/null
+    COMMAND ${CMAKE_COMMAND} --build --preset win32 --target Tresselin
+    COMMAND ${CMAKE_COMMAND} --preset win64 >/dev/null
+    COMMAND ${CMAKE_COMMAND} --build --preset win64 --target Tresselin
+    COMMAND ${pack} -DNAME=${windows} -DOUT=${distdir}/${windows}.zip -DFORMAT=zip
+      "-DFILES=${win32dll}=x86/Tresselin.dll;${win64dll}=x64/Tresselin.dll;${root}/resources/dist/README-windows.txt=README.txt;${notice}=NOTICES/LICENSE-LiberationSans.txt"
+      ${packer}
+    WORKING_DIRECTORY ${root}
+    COMMENT "Packing ${windows}.zip"
+    VERBATIM)
+
+  add_custom_target(dist
+    COMMAND sha256sum ${linux}.tar.gz ${windows}.zip tresselin_${version}_amd64.deb > SHA256SUMS
+    WORKING_DIRECTORY ${distdir}
+    COMMENT "dist: ${distdir}/SHA256SUMS"
+    VERBATIM)
+  add_dependencies(dist dist-linux dist-windows dist-deb)
 endfunction()
 
 # Every target exists only once the whole tree is read, whichever file

@@ -6,10 +6,11 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   googletest libgtest-dev libbenchmark-dev
-  libsndfile1-dev
+  libsndfile1-dev libcli11-dev
   libx11-dev libxtst-dev xvfb xdotool x11-utils imagemagick
   python3 python3-pil fonts-liberation2
   dpf-plugins-vst zam-plugins midicsv valgrind
+  dpkg-dev help2man lintian
   ardour
 )
 packages+=("$@")

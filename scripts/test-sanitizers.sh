@@ -25,5 +25,5 @@ cmake --build "$dir" -j"$jobs"
 # above), so their --no-undefined link finds its symbols.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-ctest --test-dir "$dir" --output-on-failure -j"$jobs" \
+ctest --test-dir "$dir" --output-on-failure -j"$jobs" -L quick \
   -E 'trs_plugin_editor_tests|Xvfb|xvfb|Ardour|ardour|HostOrder|hostorder|Windows|windows|Wine|wine|Robustness\.Fuzz|Robustness\.Sanitizers' "$@"

@@ -17,7 +17,7 @@ const int64_t kMaxSide = 16384;
 
 }  // namespace
 
-bool BmpImage::decode(const unsigned char* data, size_t size)
+bool BmpImage::readHeader(const unsigned char* data, size_t size)
 {
     w = h = 0;
     px.clear();
@@ -29,35 +29,48 @@ bool BmpImage::decode(const unsigned char* data, size_t size)
         return false;
     const int64_t width = int32_t(le32(data + 18));
     const int64_t rawHeight = int32_t(le32(data + 22));
-    const int bits = le16(data + 28);
+    const int depth = le16(data + 28);
     const uint32_t compression = le32(data + 30);
-    uint32_t colours = le32(data + 46);
-    const bool topDown = rawHeight < 0;
+    uint32_t count = le32(data + 46);
     const int64_t height = std::llabs(rawHeight);
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
         return false;
     // BI_RGB only; BI_BITFIELDS with 32 bits is the usual A8R8G8B8 layout.
-    if (!(compression == 0 || (compression == 3 && bits == 32)))
+    if (!(compression == 0 || (compression == 3 && depth == 32)))
         return false;
-    if (bits != 8 && bits != 24 && bits != 32)
+    if (depth != 8 && depth != 24 && depth != 32)
         return false;
 
-    const unsigned char* palette = data + 14 + headerSize;
-    if (bits == 8) {
-        if (colours == 0 || colours > 256)
-            colours = 256;
-        if (14 + uint64_t(headerSize) + uint64_t(colours) * 4 > size)
+    if (depth == 8) {
+        if (count == 0 || count > 256)
+            count = 256;
+        if (14 + uint64_t(headerSize) + uint64_t(count) * 4 > size)
             return false;
     }
-    const uint64_t stride = ((uint64_t(width) * bits + 31) / 32) * 4;
-    if (uint64_t(pixelOffset) + stride * uint64_t(height) > size)
+    const uint64_t rowBytes = ((uint64_t(width) * depth + 31) / 32) * 4;
+    if (uint64_t(pixelOffset) + rowBytes * uint64_t(height) > size)
         return false;
 
-    px.assign(size_t(width * height), 0xFF000000u);
-    for (int64_t y = 0; y < height; ++y) {
-        const unsigned char* row = data + pixelOffset + stride * uint64_t(topDown ? y : height - 1 - y);
-        uint32_t* out = px.data() + y * width;
-        for (int64_t x = 0; x < width; ++x) {
+    rows = data + pixelOffset;
+    palette = data + 14 + headerSize;
+    stride = rowBytes;
+    colours = count;
+    bits = depth;
+    topDown = rawHeight < 0;
+    w = int(width);
+    h = int(height);
+    return true;
+}
+
+bool BmpImage::decode(const unsigned char* data, size_t size)
+{
+    if (!readHeader(data, size))
+        return false;
+    px.assign(size_t(w) * size_t(h), 0xFF000000u);
+    for (int64_t y = 0; y < h; ++y) {
+        const unsigned char* row = rows + stride * uint64_t(topDown ? y : h - 1 - y);
+        uint32_t* out = px.data() + y * w;
+        for (int64_t x = 0; x < w; ++x) {
             uint32_t b, g, r;
             if (bits == 8) {
                 const unsigned index = row[x];
@@ -77,7 +90,5 @@ bool BmpImage::decode(const unsigned char* data, size_t size)
             out[x] = 0xFF000000u | r << 16 | g << 8 | b;
         }
     }
-    w = int(width);
-    h = int(height);
     return true;
 }

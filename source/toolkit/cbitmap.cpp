@@ -12,11 +12,24 @@ CBitmap::CBitmap(long resourceId) : resourceId(resourceId)
     ++live;
     BitmapResource res;
     BmpImage image;
-    if (findBitmapResource(int(resourceId), &res) && image.decode(res.data, res.size)) {
+    if (findBitmapResource(int(resourceId), &res) && image.readHeader(res.data, res.size)) {
         width = image.width();
         height = image.height();
-        pixels = image.pixels();
+        resource = res.data;
+        resourceSize = res.size;
     }
+}
+
+const uint32_t* CBitmap::getPixels() const
+{
+    if (pixels.empty() && resource) {
+        BmpImage image;
+        if (image.decode(resource, resourceSize))
+            pixels = image.takePixels();
+        else
+            pixels.assign(size_t(width) * size_t(height), 0xFF000000u);
+    }
+    return pixels.data();
 }
 
 CBitmap::CBitmap(int w, int h, const std::vector<uint32_t>& px) : resourceId(0)

@@ -2,6 +2,7 @@
 // deletes it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -19,7 +20,10 @@ public:
     int getWidth() const { return width; }
     int getHeight() const { return height; }
     long getResourceID() const { return resourceId; }
-    const uint32_t* getPixels() const { return pixels.data(); }
+    // A resource's pixels are decoded on first use: an effect builds its
+    // editor's background when it is created, and most instances in a
+    // session never show it.
+    const uint32_t* getPixels() const;
 
     // Bitmaps alive in the process: lets tests see that nothing leaks.
     static int liveCount();
@@ -32,5 +36,7 @@ private:
     long resourceId;
     int width = 0, height = 0;
     int references = 1;
-    std::vector<uint32_t> pixels;
+    const unsigned char* resource = nullptr;  // lives as long as the module
+    size_t resourceSize = 0;
+    mutable std::vector<uint32_t> pixels;
 };

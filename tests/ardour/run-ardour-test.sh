@@ -45,7 +45,7 @@ prepare() {  # label module
     touch -d '2020-01-01' "$root/vst/$(basename "$2")"
     cp "$here/trs_testsignal.lua" "$root/home/.config/ardour7/scripts/"
     cp "$here/trs-float-wav.preset" "$root/home/.config/ardour7/export/"
-    HOME=$root/home LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 60 "$scanner" -f "$root/vst/$(basename "$2")" \
+    HOME=$root/home LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 300 "$scanner" -f "$root/vst/$(basename "$2")" \
         >"$root/scan.log" 2>&1
     local rc=$?
     if [ $rc -ne 0 ] || ! grep -q "Found Plugin: .* Tresselin" "$root/scan.log"; then
@@ -83,7 +83,7 @@ runcases() {  # label
             rm -rf "$root/work/session-$c" "$root/work/export/$c.wav"
             HOME=$root/home LXVST_PATH=$root/vst TRS_WORK=$root/work TRS_CASE=$c \
                 TRS_OPCODELOG_FILE=$root/opcodes-$c.log \
-                timeout -k 5 120 "$lua" "$here/session.lua" >"$root/$c.log" 2>&1 &
+                timeout -k 5 600 "$lua" "$here/session.lua" >"$root/$c.log" 2>&1 &
             waitfor $! "$root/$c.log" "$c"
             rc=$?
             if grep -q "^TRS-CASE-COMPLETE.$c\$" "$root/$c.log" && [ -s "$root/work/export/$c.wav" ]; then

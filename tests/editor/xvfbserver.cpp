@@ -1,7 +1,9 @@
 #include "xvfbserver.h"
 
 #include <X11/Xlib.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +12,9 @@
 #include <thread>
 
 namespace {
+
+// Shared with tests/windows/editor-test.sh.
+const char* const kStartLock = "/tmp/.trs-xvfb-start.lock";
 
 std::string findXvfb() {
     const char* path = std::getenv("PATH");
@@ -36,18 +41,26 @@ XvfbServer::XvfbServer() {
         return;
     }
     // The server picks a free display itself and writes its number to the
-    // pipe: test programs running side by side cannot pick the same one.
+    // pipe once it listens. Two servers starting at the same moment can still
+    // settle on one number, so our test programs start theirs one at a time.
+    const int startLock = open(kStartLock, O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+    if (startLock >= 0)
+        flock(startLock, LOCK_EX);
     int fds[2];
     if (pipe(fds) != 0) {
         reason = "no pipe for Xvfb";
+        if (startLock >= 0)
+            close(startLock);
         return;
     }
     pid = fork();
     if (pid == 0) {
         close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
+        // -noreset: by default the server resets when its last client leaves,
+        // and a connection made during the reset is refused.
         execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-              static_cast<char*>(nullptr));
+              "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -55,6 +68,8 @@ XvfbServer::XvfbServer() {
     char c;
     while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
     close(fds[0]);
+    if (startLock >= 0)
+        close(startLock);
     if (pid < 0 || number.empty()) {
         reason = "Xvfb did not start";
         return;

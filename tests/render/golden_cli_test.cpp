@@ -1,5 +1,8 @@
 // The command-line tool renders the golden cases to the same bits as the
 // stored checksums: parameters through --set, notes through a MIDI file.
+// The tool splits blocks at note frames where the plug-in's own golden
+// render hands notes over at block starts, so the case with notes has its
+// own checksum here, and the same one at every block size.
 #include <gtest/gtest.h>
 
 #include <cinttypes>
@@ -72,7 +75,12 @@ TEST(GoldenCli, ToolMatchesTheStoredRenders) {
     trstest::writeSound(dir.file("in.wav"), input);
     const auto sums = storedSums();
 
+    // The notes at their own frames, not at the start of their block.
+    const std::map<std::string, std::string> toolSums = {{"bandpass-keytrack", "0f0a45b64b619b0c"}};
+    int withNotes = 0;
     for (const auto& c : trs::golden::cases()) {
+        const std::string expected = c.notes.empty() ? sums.at(c.name) : toolSums.at(c.name);
+        withNotes += !c.notes.empty();
         std::vector<std::string> args = {dir.file("in.wav"), "-o", dir.file(std::string(c.name) + ".wav"), "-q"};
         for (const auto& p : c.parameters) {
             char set[32];
@@ -83,12 +91,19 @@ TEST(GoldenCli, ToolMatchesTheStoredRenders) {
             writeMidi(dir.file("notes.mid"), c.notes);
             args.insert(args.end(), {"--midi", dir.file("notes.mid")});
         }
-        const auto run = trstest::runTool(args);
-        ASSERT_EQ(run.code, 0) << c.name << ": " << run.err;
-        const auto out = trstest::readSound(dir.file(std::string(c.name) + ".wav"));
-        ASSERT_EQ(out.channels.size(), 2u);
-        char hex[24];
-        std::snprintf(hex, sizeof hex, "%016" PRIx64, trs::golden::checksum(out.channels[0], out.channels[1]));
-        EXPECT_EQ(hex, sums.at(c.name)) << c.name;
+        for (const char* block : {"512", "1", "64", "4096"}) {
+            if (c.notes.empty() && std::string(block) != "512")
+                continue;
+            auto withBlock = args;
+            withBlock.insert(withBlock.end(), {"--block", block});
+            const auto run = trstest::runTool(withBlock);
+            ASSERT_EQ(run.code, 0) << c.name << ": " << run.err;
+            const auto out = trstest::readSound(dir.file(std::string(c.name) + ".wav"));
+            ASSERT_EQ(out.channels.size(), 2u);
+            char hex[24];
+            std::snprintf(hex, sizeof hex, "%016" PRIx64, trs::golden::checksum(out.channels[0], out.channels[1]));
+            EXPECT_EQ(hex, expected) << c.name << " at --block " << block;
+        }
     }
+    EXPECT_GT(withNotes, 0);
 }

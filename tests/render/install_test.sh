@@ -25,10 +25,10 @@ list="$("$scratch/prefix/bin/tresselin-render" --list)"
 grep -q "^plug-in:  $scratch/prefix/lib/vst/Tresselin.so\$" <<<"$list" || fail "installed tool did not use the installed plug-in: $list"
 grep -q "^name:     Tresselin\$" <<<"$list" || fail "installed plug-in not listed: $list"
 
-cmake --build "$build" --target dist >/dev/null
-archive="$(ls "$build"/dist/tresselin-*.tar.gz)"
+cmake --build "$build" --target dist-linux dist-deb >/dev/null
+archive="$(ls "$build"/dist/tresselin-*-linux-x86_64.tar.gz)"
 contents="$(tar tzf "$archive")"
-for f in bin/tresselin-render lib/vst/Tresselin.so README.txt; do
+for f in bin/tresselin-render lib/vst/Tresselin.so README.txt NOTICES/LICENSE-LiberationSans.txt; do
   grep -q "/$f\$" <<<"$contents" || fail "$f missing from $archive"
 done
 mkdir "$scratch/unpacked"
@@ -37,3 +37,23 @@ tool="$(ls "$scratch"/unpacked/*/bin/tresselin-render)"
 "$tool" --demo -q -o "$scratch/demo.wav" || fail "the unpacked tool could not render the demo"
 [ -s "$scratch/demo.wav" ] || fail "no demo output from the unpacked tool"
 echo "install and dist: ok"
+
+# The Debian package: its files where Debian hosts look, a tool that finds the
+# plug-in beside it, the font's licence in the copyright file, and no lintian
+# error.
+deb="$(ls "$build"/dist/tresselin_*_amd64.deb)"
+listing="$(dpkg-deb -c "$deb")"
+for f in ./usr/lib/vst/Tresselin.so ./usr/bin/tresselin-render ./usr/share/man/man1/tresselin-render.1.gz \
+         ./usr/share/doc/tresselin/copyright; do
+  grep -q " $f\$" <<<"$listing" || fail "$f missing from $deb"
+done
+dpkg-deb -f "$deb" Depends | grep -q "libsndfile1" || fail "the package does not depend on libsndfile1"
+dpkg-deb -x "$deb" "$scratch/deb"
+grep -q "SIL OPEN FONT LICENSE" "$scratch/deb/usr/share/doc/tresselin/copyright" || fail "the font's licence is not in the copyright file"
+"$scratch/deb/usr/bin/tresselin-render" --list | grep -q "^plug-in:  $scratch/deb/usr/lib/vst/Tresselin.so\$" ||
+  fail "the packaged tool does not find the packaged plug-in"
+if command -v lintian >/dev/null; then
+  lintian --fail-on error "$deb" 2>&1 | grep -v "running with root privileges" || true
+  lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports errors on $deb"
+fi
+echo "deb: ok"

@@ -48,7 +48,7 @@ MidiFile parse(const Bytes& b) { return MidiFile::parse(b, "test.mid"); }
 
 }  // namespace
 
-TEST(MidiFile, ReadsRunningStatusAndSkipsMetaAndSysex) {
+TEST(MidiFile, ReadsRunningStatusAndSysexAndSkipsOtherMeta) {
     const Bytes events = cat({
         {0x00, 0xFF, 0x03, 0x04, 'b', 'a', 's', 's'},  // track name
         {0x00, 0x90, 60, 100},                          // note on at 0
@@ -57,18 +57,55 @@ TEST(MidiFile, ReadsRunningStatusAndSkipsMetaAndSysex) {
         {0x00, 0x80, 60, 0},                            // note off at 480
         vlq(480), {0xC1, 0x05},                         // program change, one data byte, at 960
         {0x00, 0xB2, 123, 0},                           // all notes off on channel 3
+        {0x00, 0xF7, 0x02, 0xF8, 0xFA},                 // escape: raw real-time bytes
         kEnd,
     });
     const MidiFile f = parse(cat({header(0, 1, 480), track(events)}));
-    ASSERT_EQ(f.messages.size(), 5u);
-    const double expectSeconds[] = {0.0, 0.25, 0.5, 1.0, 1.0};
-    const uint8_t expectBytes[][3] = {{0x90, 60, 100}, {0x90, 64, 90}, {0x80, 60, 0}, {0xC1, 5, 0}, {0xB2, 123, 0}};
-    for (size_t i = 0; i < 5; ++i) {
+    ASSERT_EQ(f.messages.size(), 7u);
+    const double expectSeconds[] = {0.0, 0.25, 0.5, 0.5, 1.0, 1.0, 1.0};
+    const uint8_t expectBytes[][3] = {{0x90, 60, 100}, {0x90, 64, 90}, {0, 0, 0},   {0x80, 60, 0},
+                                      {0xC1, 5, 0},    {0xB2, 123, 0}, {0, 0, 0}};
+    for (size_t i = 0; i < 7; ++i) {
         EXPECT_DOUBLE_EQ(f.messages[i].seconds, expectSeconds[i]) << i;
         for (int k = 0; k < 3; ++k)
             EXPECT_EQ(f.messages[i].bytes[k], expectBytes[i][k]) << i << ":" << k;
     }
-    EXPECT_EQ(f.messages[3].size, 2);
+    EXPECT_EQ(f.messages[4].size, 2);
+    EXPECT_EQ(f.messages[2].sysex, (std::vector<uint8_t>{0xF0, 0x7E, 0x01, 0xF7}));
+    EXPECT_EQ(f.messages[6].sysex, (std::vector<uint8_t>{0xF8, 0xFA}));
+    EXPECT_TRUE(f.messages[0].sysex.empty());
+}
+
+TEST(MidiFile, GivesItsTempoMapAndTimeSignatures) {
+    // 3/4 at 100 BPM from the start, 150 BPM from beat 6, 7/8 from beat 9.
+    const Bytes events = cat({
+        {0x00, 0xFF, 0x58, 0x04, 3, 2, 24, 8}, tempo(0, 600000),
+        tempo(6 * 480, 400000),
+        {0x00, 0x90, 60, 100},
+        vlq(3 * 480), {0xFF, 0x58, 0x04, 7, 3, 24, 8},
+        kEnd,
+    });
+    const MidiFile f = parse(cat({header(0, 1, 480), track(events)}));
+    ASSERT_EQ(f.tempo.size(), 2u);
+    EXPECT_DOUBLE_EQ(f.tempo[0].bpm, 100.0);
+    EXPECT_DOUBLE_EQ(f.tempo[0].quarter, 0.0);
+    EXPECT_DOUBLE_EQ(f.tempo[1].seconds, 3.6);
+    EXPECT_DOUBLE_EQ(f.tempo[1].quarter, 6.0);
+    EXPECT_DOUBLE_EQ(f.tempo[1].bpm, 150.0);
+    ASSERT_EQ(f.meter.size(), 2u);
+    EXPECT_EQ(f.meter[0].numerator, 3);
+    EXPECT_EQ(f.meter[0].denominator, 4);
+    EXPECT_DOUBLE_EQ(f.meter[1].quarter, 9.0);
+    EXPECT_EQ(f.meter[1].numerator, 7);
+    EXPECT_EQ(f.meter[1].denominator, 8);
+    EXPECT_DOUBLE_EQ(f.messages[0].seconds, 3.6);
+
+    // None given: 120 BPM, 4/4.
+    const MidiFile plain = parse(cat({header(0, 1, 480), track(cat({{0x00, 0x90, 60, 1}, kEnd}))}));
+    ASSERT_EQ(plain.tempo.size(), 1u);
+    EXPECT_DOUBLE_EQ(plain.tempo[0].bpm, 120.0);
+    ASSERT_EQ(plain.meter.size(), 1u);
+    EXPECT_EQ(plain.meter[0].numerator, 4);
 }
 
 TEST(MidiFile, TempoChangesApplyFromTheirTick) {

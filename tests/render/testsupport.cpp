@@ -9,7 +9,10 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -55,6 +58,38 @@ std::vector<std::string> TempDir::entries() const {
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+int interruptTool(const std::vector<std::string>& args, const std::string& marker, int signal) {
+    std::vector<std::string> argv{TRS_RENDER_TOOL};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargs;
+    for (auto& a : argv)
+        cargs.push_back(a.data());
+    cargs.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        setenv("TRS_PROBE_HOLD", marker.c_str(), 1);
+        execv(cargs[0], cargs.data());
+        _exit(127);
+    }
+    // Waiting has no deadline: a tool that never starts to render makes the
+    // test time out, which is a failure too.
+    int status = 0;
+    while (!fs::exists(marker)) {
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        usleep(1000);
+    }
+    kill(pid, signal);
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 int runShell(const std::string& command) {

@@ -31,6 +31,10 @@ public:
 
 // Runs the tool with these arguments (and `env`, e.g. "X=1 ", before it).
 ToolRun runTool(const std::vector<std::string>& args, const std::string& env = "");
+// Starts the tool with TRS_PROBE_HOLD=`marker` in its environment, waits until
+// the marker file exists (the render is under way), sends `signal` and returns
+// the exit code (128 + n for a process killed by signal n).
+int interruptTool(const std::vector<std::string>& args, const std::string& marker, int signal);
 // Runs a shell command; its exit code.
 int runShell(const std::string& command);
 

@@ -9,10 +9,11 @@ run=$1 prefix=$2 hostexe=$3 plugin=$4 reference=$5 out=$6
 mkdir -p "$out"
 rm -f "$out"/editor.png "$out"/diff.png "$out"/host.log
 
-n=140
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-display=:$n
-Xvfb $display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and names it once it is ready; our test
+# programs start their servers one at a time, or two could pick one display.
+exec 9>/tmp/.trs-xvfb-start.lock
+flock 9
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$out/display" >/dev/null 2>&1 &
 xvfb=$!
 host=""
 cleanup() {
@@ -21,7 +22,13 @@ cleanup() {
   wait 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 100); do xdpyinfo -display $display >/dev/null 2>&1 && break; sleep 0.1; done
+until [ -s "$out/display" ]; do
+  kill -0 $xvfb 2>/dev/null || { echo "editor-test: Xvfb did not start"; exit 1; }
+  sleep 0.1
+done
+display=:$(head -n1 "$out/display")
+flock -u 9
+exec 9>&-
 
 fail() { echo "editor-test: $*"; echo "--- host log:"; cat "$out/host.log" || true; exit 1; }
 
@@ -51,7 +58,7 @@ if ! ready=$(await ready 1 300); then
 fi
 read -r _ x y <<<"$ready"
 echo "editor-test: editor at $x,$y on $display"
-sleep 1  # a few more idle rounds, so every control has been drawn
+await settled 1 300 >/dev/null || fail "the editor did not settle"
 
 export DISPLAY=$display
 import -window root -crop 691x371+$x+$y +repage "$out/editor.png"
@@ -70,7 +77,6 @@ drag() {  # drag X Y0 Y1 STEP
   xdotool mousemove --sync $((x + px)) $((y + from)) mousedown 1
   for ((yy = from; step > 0 ? yy <= to : yy >= to; yy += step)); do
     xdotool mousemove --sync $((x + px)) $((y + yy))
-    sleep 0.05
   done
   xdotool mouseup 1
 }

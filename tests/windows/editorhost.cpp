@@ -2,6 +2,7 @@
 // the plug-in's editor in a top-level window of its own, idles it from a
 // timer as Windows hosts do, and reports on stdout:
 //   ready X Y                 the editor's top-left corner on the screen
+//   settled                   50 idle rounds later: every control has been drawn
 //   gesture INDEX VALUE N     a finished edit: its automation index, last value, count
 //   display7 TEXT             the filter type text after the gestures
 //   closed                    the editor window went with effEditClose
@@ -70,6 +71,8 @@ LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
                 announced = true;
                 fx->clearRequests();
             } else if (announced) {
+                if (idleRounds == 70)
+                    report("settled");
                 checkGestures();
             }
         }

@@ -6,14 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "platform.h"
 #include "renderapp.h"
 #include "rendererror.h"
 
 int main(int argc, char** argv) {
+    trs::render::platform::reportCrashes();
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
         const auto options = trs::render::RenderOptions::parse(args);
-        return trs::render::RenderApp(std::cout).run(options);
+        return trs::render::RenderApp(std::cout, std::cerr).run(options);
     } catch (const trs::render::RenderError& e) {
         std::cout.flush();
         std::fprintf(stderr, "tresselin-render: error: %s\n", e.what());

@@ -22,6 +22,12 @@ struct TempoChange {
     uint32_t microsPerQuarter;
 };
 
+struct MeterChange {
+    uint64_t tick;
+    int numerator;
+    int denominator;
+};
+
 class ByteReader {
 public:
     ByteReader(const std::vector<uint8_t>& data, size_t begin, size_t end, const std::string& name)
@@ -57,6 +63,13 @@ public:
         }
         fail("variable-length number longer than four bytes");
     }
+    void take(uint32_t count, std::vector<uint8_t>& to) {
+        if (count > end - pos)
+            fail("event runs past the end of its chunk");
+        to.insert(to.end(), data.begin() + static_cast<std::ptrdiff_t>(pos),
+                  data.begin() + static_cast<std::ptrdiff_t>(pos + count));
+        pos += count;
+    }
     void skip(uint32_t count) {
         if (count > end - pos)
             fail("event runs past the end of its chunk");
@@ -83,7 +96,8 @@ int dataBytesFor(uint8_t status) {
     return (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
 }
 
-void readTrack(ByteReader& in, std::vector<TickedMessage>& messages, std::vector<TempoChange>& tempos) {
+void readTrack(ByteReader& in, std::vector<TickedMessage>& messages, std::vector<TempoChange>& tempos,
+               std::vector<MeterChange>& meters) {
     uint64_t tick = 0;
     uint8_t running = 0;
     while (!in.atEnd()) {
@@ -110,12 +124,25 @@ void readTrack(ByteReader& in, std::vector<TickedMessage>& messages, std::vector
                 if (tempo == 0)
                     in.fail("tempo of zero");
                 tempos.push_back({tick, tempo});
+            } else if (type == 0x58 && length >= 2) {
+                const uint8_t numerator = in.byte();
+                const uint8_t power = in.byte();
+                in.skip(length - 2);
+                // A signature the transport cannot express is left out.
+                if (numerator > 0 && power <= 6)
+                    meters.push_back({tick, numerator, 1 << power});
             } else {
                 in.skip(length);
             }
         } else if (status == 0xF0 || status == 0xF7) {
             running = 0;
-            in.skip(in.vlq());
+            const uint32_t length = in.vlq();
+            TickedMessage m{tick, {}};
+            if (status == 0xF0)
+                m.message.sysex.push_back(0xF0);
+            in.take(length, m.message.sysex);
+            if (!m.message.sysex.empty())
+                messages.push_back(std::move(m));
         } else if (status >= 0xF0) {
             in.fail("system message " + hex(status) + " is not allowed in a MIDI file");
         } else {
@@ -169,6 +196,7 @@ MidiFile MidiFile::parse(const std::vector<uint8_t>& data, const std::string& na
 
     std::vector<TickedMessage> messages;
     std::vector<TempoChange> tempos;
+    std::vector<MeterChange> meters;
     while (!file.atEnd() && static_cast<uint32_t>(result.trackCount) < declaredTracks) {
         const size_t chunkStart = file.offset();
         std::string id;
@@ -182,7 +210,7 @@ MidiFile MidiFile::parse(const std::vector<uint8_t>& data, const std::string& na
         if (id == "MTrk") {
             ByteReader track(data, file.offset(), file.offset() + length, name);
             std::vector<TickedMessage> own;
-            readTrack(track, own, tempos);
+            readTrack(track, own, tempos, meters);
             messages.insert(messages.end(), own.begin(), own.end());
             ++result.trackCount;
         }
@@ -198,6 +226,8 @@ MidiFile MidiFile::parse(const std::vector<uint8_t>& data, const std::string& na
                      [](const TickedMessage& a, const TickedMessage& b) { return a.tick < b.tick; });
     std::stable_sort(tempos.begin(), tempos.end(),
                      [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
+    std::stable_sort(meters.begin(), meters.end(),
+                     [](const MeterChange& a, const MeterChange& b) { return a.tick < b.tick; });
     result.tempoChanges = static_cast<int>(tempos.size());
 
     if (division & 0x8000) {
@@ -209,7 +239,7 @@ MidiFile MidiFile::parse(const std::vector<uint8_t>& data, const std::string& na
         const double ticksPerSecond = (fps == 29 ? 29.97 : fps) * perFrame;
         for (auto& m : messages) {
             m.message.seconds = static_cast<double>(m.tick) / ticksPerSecond;
-            result.messages.push_back(m.message);
+            result.messages.push_back(std::move(m.message));
         }
         return result;
     }
@@ -221,6 +251,8 @@ MidiFile MidiFile::parse(const std::vector<uint8_t>& data, const std::string& na
     double segmentSeconds = 0.0;
     uint32_t tempo = kDefaultTempo;
     size_t next = 0;
+    const auto toBpm = [](uint32_t micros) { return 60e6 / micros; };
+    result.tempo.push_back({0.0, 0.0, toBpm(kDefaultTempo)});
     for (auto& m : messages) {
         while (next < tempos.size() && tempos[next].tick <= m.tick) {
             segmentSeconds += static_cast<double>(tempos[next].tick - segmentTick) * tempo / (perQuarter * 1e6);
@@ -229,7 +261,29 @@ MidiFile MidiFile::parse(const std::vector<uint8_t>& data, const std::string& na
             ++next;
         }
         m.message.seconds = segmentSeconds + static_cast<double>(m.tick - segmentTick) * tempo / (perQuarter * 1e6);
-        result.messages.push_back(m.message);
+        result.messages.push_back(std::move(m.message));
+    }
+    // The tempo map on its own, including changes after the last event.
+    segmentTick = 0;
+    segmentSeconds = 0.0;
+    tempo = kDefaultTempo;
+    for (const auto& t : tempos) {
+        segmentSeconds += static_cast<double>(t.tick - segmentTick) * tempo / (perQuarter * 1e6);
+        segmentTick = t.tick;
+        tempo = t.microsPerQuarter;
+        const TempoPoint point{segmentSeconds, static_cast<double>(t.tick) / perQuarter, toBpm(tempo)};
+        if (result.tempo.back().seconds == point.seconds)
+            result.tempo.back() = point;  // the last of several at one tick wins
+        else
+            result.tempo.push_back(point);
+    }
+    result.meter.push_back({});
+    for (const auto& m : meters) {
+        const MeterPoint point{static_cast<double>(m.tick) / perQuarter, m.numerator, m.denominator};
+        if (result.meter.back().quarter == point.quarter)
+            result.meter.back() = point;
+        else
+            result.meter.push_back(point);
     }
     return result;
 }

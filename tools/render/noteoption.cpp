@@ -10,12 +10,17 @@ namespace trs::render {
 
 namespace {
 
-bool parseSeconds(const std::string& text, double& value) {
-    if (text.empty())
-        return false;
+enum class Seconds { Ok, NotANumber, TooLarge };
+
+Seconds parseSeconds(const std::string& text, double& value) {
+    if (text.empty() || text.find_first_of("iInNxX") != std::string::npos)  // inf, nan, hex
+        return Seconds::NotANumber;
     char* end = nullptr;
     value = std::strtod(text.c_str(), &end);
-    return end == text.c_str() + text.size() && std::isfinite(value);
+    if (end != text.c_str() + text.size())
+        return Seconds::NotANumber;
+    // Far enough to be after any input, near enough for a frame number.
+    return std::fabs(value) <= 1e9 ? Seconds::Ok : Seconds::TooLarge;
 }
 
 bool parseInteger(const std::string& text, int& value) {
@@ -39,9 +44,9 @@ int parseNoteNumber(const std::string& text) {
         return number >= 0 && number <= 127 ? number : -1;
     if (text.empty())
         return -1;
-    static const int kSemitone[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+    static const int kSemitone[] = {9, 11, 0, 2, 4, 5, 7, 11};  // A B C D E F G, and H for B
     const char letter = static_cast<char>(text[0] & ~0x20);
-    if (letter < 'A' || letter > 'G')
+    if (letter < 'A' || letter > 'H')
         return -1;
     int pitch = kSemitone[letter - 'A'];
     size_t i = 1;
@@ -68,14 +73,20 @@ NoteOption NoteOption::parse(const std::string& text) {
     const std::string noteText = text.substr(first + 1, second == std::string::npos ? std::string::npos
                                                                                     : second - first - 1);
     NoteOption note;
-    if (!parseSeconds(timeText, note.start) || note.start < 0.0)
+    const Seconds start = parseSeconds(timeText, note.start);
+    if (start == Seconds::TooLarge)
+        throw fail("time '" + timeText + "' is too large (at most 1e9 seconds)");
+    if (start != Seconds::Ok || note.start < 0.0)
         throw fail("time '" + timeText + "' is not a number of seconds from 0 up");
     note.note = parseNoteNumber(noteText);
     if (note.note < 0)
-        throw fail("note '" + noteText + "' is not a MIDI note 0-127 or a name like C#4");
+        throw fail("note '" + noteText + "' is not a MIDI note 0-127 or a name like C#4 (H for B)");
     if (second != std::string::npos) {
         const std::string lengthText = text.substr(second + 1);
-        if (!parseSeconds(lengthText, note.length) || note.length <= 0.0)
+        const Seconds length = parseSeconds(lengthText, note.length);
+        if (length == Seconds::TooLarge)
+            throw fail("length '" + lengthText + "' is too large (at most 1e9 seconds)");
+        if (length != Seconds::Ok || note.length <= 0.0)
             throw fail("length '" + lengthText + "' is not a positive number of seconds");
     }
     return note;

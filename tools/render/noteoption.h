@@ -1,6 +1,7 @@
 // A note given on the command line as TIME:NOTE[:LENGTH], e.g. "1.5:A3:0.25"
 // or "0:69". TIME and LENGTH are seconds; NOTE is a MIDI number 0-127 or a
-// name with an octave (C4 = 60, sharps '#', flats 'b').
+// name with an octave (C4 = 60, sharps '#', flats 'b', H for B as
+// the plug-in's own note names show it).
 #pragma once
 
 #include <string>
@@ -19,7 +20,7 @@ struct NoteOption {
     static NoteOption parse(const std::string& text);
 };
 
-// The MIDI number of "69", "A4", "C#3", "Eb-1"; -1 when it is neither.
+// The MIDI number of "69", "A4", "C#3", "Eb-1", "H3"; -1 when it is neither.
 int parseNoteNumber(const std::string& text);
 
 }  // namespace trs::render

@@ -29,11 +29,13 @@ bool equalIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
+// "7", "-1", "+3": meant as an index, in range or not.
 bool isIndex(const std::string& s) {
-    if (s.empty() || s.size() > 6)
+    const size_t first = !s.empty() && (s[0] == '-' || s[0] == '+') ? 1 : 0;
+    if (s.size() == first || s.size() > first + 9)
         return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
+    for (size_t i = first; i < s.size(); ++i)
+        if (s[i] < '0' || s[i] > '9')
             return false;
     return true;
 }
@@ -49,9 +51,12 @@ ParameterSetting ParameterSetting::parse(const std::string& text) {
     const std::string valueText = trimmed(text.substr(eq + 1));
     if (setting.key.empty())
         throw RenderError("bad --set '" + text + "': no parameter name before '='");
+    if (valueText.empty())
+        throw RenderError("bad --set '" + text + "': no value after '='");
     char* end = nullptr;
     const double v = std::strtod(valueText.c_str(), &end);
-    if (valueText.empty() || end != valueText.c_str() + valueText.size() || !std::isfinite(v))
+    const bool spelledOut = valueText.find_first_of("iInN") != std::string::npos;  // inf, nan
+    if (end != valueText.c_str() + valueText.size() || (!std::isfinite(v) && spelledOut))
         throw RenderError("bad --set '" + text + "': value '" + valueText + "' is not a number");
     if (v < 0.0 || v > 1.0)
         throw RenderError("bad --set '" + text + "': value " + valueText + " is outside 0..1");
@@ -62,11 +67,11 @@ ParameterSetting ParameterSetting::parse(const std::string& text) {
 int findParameter(host::PluginInstance& plugin, const std::string& key) {
     const int count = plugin.numParameters();
     if (isIndex(key)) {
-        const int index = std::atoi(key.c_str());
-        if (index >= count)
+        const long index = std::atol(key.c_str());
+        if (index < 0 || index >= count)
             throw RenderError("parameter index " + key + " is out of range: this plug-in has " +
                               std::to_string(count) + " (0-" + std::to_string(count - 1) + ")");
-        return index;
+        return static_cast<int>(index);
     }
     int folded = -1;
     for (int i = 0; i < count; ++i) {

@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -19,11 +22,120 @@ namespace {
 
 char pendingPath[4096];
 volatile std::sig_atomic_t pending = 0;
+bool handlersInstalled = false;
 
-extern "C" void onSignal(int sig) {
-    if (pending)
+// Signals after which the process ends and a half-written file would stay.
+#ifdef _WIN32
+const int kEndingSignals[] = {SIGINT, SIGTERM, SIGBREAK, SIGSEGV, SIGFPE, SIGABRT, SIGILL};
+const int kCrashSignals[] = {SIGSEGV, SIGFPE, SIGABRT, SIGILL};
+#else
+const int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGUSR1,   SIGUSR2,
+                              SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS, SIGTRAP, SIGSEGV, SIGBUS,
+                              SIGFPE,  SIGABRT, SIGILL,  SIGIO,   SIGPWR,  SIGSTKFLT};
+const int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGABRT, SIGILL, SIGSYS, SIGTRAP};
+#endif
+
+bool isCrash(int sig) {
+    for (int s : kCrashSignals)
+        if (s == sig)
+            return true;
+    return false;
+}
+
+void removePending() {
+    if (pending) {
+        pending = 0;
+#ifdef _WIN32
         std::remove(pendingPath);
-    std::_Exit(128 + sig);
+#else
+        unlink(pendingPath);
+#endif
+    }
+}
+
+void say(const char* text) {
+#ifdef _WIN32
+    _write(2, text, static_cast<unsigned>(std::strlen(text)));
+#else
+    ssize_t ignored = write(STDERR_FILENO, text, std::strlen(text));
+    (void)ignored;
+#endif
+}
+
+const char* signalName(int sig) {
+    switch (sig) {
+        case SIGSEGV: return "SIGSEGV";
+        case SIGFPE: return "SIGFPE";
+        case SIGABRT: return "SIGABRT";
+        case SIGILL: return "SIGILL";
+#ifndef _WIN32
+        case SIGBUS: return "SIGBUS";
+        case SIGSYS: return "SIGSYS";
+        case SIGTRAP: return "SIGTRAP";
+#endif
+        default: return "a signal";
+    }
+}
+
+// Only async-signal-safe calls: unlink, write, then the default action of
+// the signal so the exit status still tells what happened.
+extern "C" void onSignal(int sig) {
+    const bool hadFile = pending != 0;
+    removePending();
+    if (isCrash(sig)) {
+        say("tresselin-render: error: crashed (");
+        say(signalName(sig));
+        say(hadFile ? ", most likely in the plug-in); no output written\n" : ", most likely in the plug-in)\n");
+    }
+    std::signal(sig, SIG_DFL);
+#ifndef _WIN32
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, sig);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+#endif
+    std::raise(sig);
+#ifndef _WIN32
+    _exit(128 + sig);
+#endif
+}
+
+extern "C" void onExit() { removePending(); }
+
+void installHandlers() {
+    if (handlersInstalled)
+        return;
+    handlersInstalled = true;
+    // A plug-in that calls exit() in the middle of a render.
+    std::atexit(onExit);
+#ifdef _WIN32
+    for (int sig : kEndingSignals)
+        std::signal(sig, onSignal);
+#else
+    // Its own stack, so a plug-in that overflows its stack still gets the
+    // file removed.
+    static char altStack[64 * 1024];
+    stack_t ss{};
+    ss.ss_sp = altStack;
+    ss.ss_size = sizeof altStack;
+    sigaltstack(&ss, nullptr);
+    std::vector<int> signals(std::begin(kEndingSignals), std::end(kEndingSignals));
+    // Real-time signals end the process too unless someone handles them.
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
+        signals.push_back(sig);
+    for (int sig : signals) {
+        struct sigaction current {};
+        sigaction(sig, nullptr, &current);
+        // A signal ignored by whoever started us stays ignored (nohup).
+        if (current.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = onSignal;
+        action.sa_flags = SA_ONSTACK;
+        sigfillset(&action.sa_mask);
+        sigaction(sig, &action, nullptr);
+    }
+#endif
 }
 
 }  // namespace
@@ -60,24 +172,49 @@ unsigned long processId() {
 #endif
 }
 
-}  // namespace trs::render::platform
+void reportCrashes() { installHandlers(); }
 
-namespace trs::render::platform {
-
-void removeOnInterrupt(const std::string& path) {
+bool removeOnInterrupt(const std::string& path) {
     if (path.size() >= sizeof pendingPath)
-        return;
+        return false;
     pending = 0;
     std::memcpy(pendingPath, path.c_str(), path.size() + 1);
+    installHandlers();
     pending = 1;
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    return true;
 }
 
-void clearRemoveOnInterrupt() {
-    pending = 0;
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+void clearRemoveOnInterrupt() { pending = 0; }
+
+bool fileMode(const std::string& path, unsigned& mode) {
+#ifdef _WIN32
+    (void)path;
+    (void)mode;
+    return false;
+#else
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return false;
+    mode = st.st_mode & 07777;
+    return true;
+#endif
+}
+
+void copyOwnerAndMode(const std::string& from, const std::string& to, unsigned mode) {
+#ifdef _WIN32
+    (void)from;
+    (void)to;
+    (void)mode;
+#else
+    struct stat st {};
+    if (stat(from.c_str(), &st) == 0 && (st.st_uid != geteuid() || st.st_gid != getegid())) {
+        // Only root may give a file away; for others the group may still take.
+        if (chown(to.c_str(), st.st_uid, st.st_gid) != 0 && chown(to.c_str(), static_cast<uid_t>(-1), st.st_gid) != 0) {
+        }
+    }
+    // After chown, which clears set-id bits.
+    chmod(to.c_str(), static_cast<mode_t>(mode));
+#endif
 }
 
 }  // namespace trs::render::platform

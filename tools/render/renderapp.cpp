@@ -50,9 +50,32 @@ std::unique_ptr<host::PluginInstance> loadPlugin(const std::string& path) {
     return std::move(result.plugin);
 }
 
-std::string formatName(int bits) {
-    return bits == 0 ? "32-bit float" : std::to_string(bits) + "-bit";
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
 }
+
+// Checked before the output is opened: the same file under another name, a
+// symlink or a hard link would be truncated before it is read.
+void refuseToOverwrite(const RenderOptions& o, const std::string& pluginPath) {
+    const std::pair<const std::string*, const char*> inputs[] = {
+        {&o.input, "the input file"}, {&o.midiFile, "the MIDI file"}, {&pluginPath, "the plug-in"}};
+    for (const auto& [path, what] : inputs)
+        if (sameFile(*path, o.output))
+            throw RenderError("output '" + o.output + "' is " + what + " ('" + *path +
+                              "'); choose another output name");
+}
+
+void checkChannels(host::PluginInstance& plugin) {
+    const AEffect* e = plugin.effect();
+    if (e->numInputs < 0 || e->numInputs > Renderer::kMaxChannels || e->numOutputs < 1 ||
+        e->numOutputs > Renderer::kMaxChannels)
+        throw RenderError("the plug-in declares " + std::to_string(e->numInputs) + " audio inputs and " +
+                          std::to_string(e->numOutputs) + " outputs; cannot render through it (1 to " +
+                          std::to_string(Renderer::kMaxChannels) + " outputs needed)");
+}
+
+std::string channelWord(int n) { return std::to_string(n) + (n == 1 ? " channel" : " channels"); }
 
 std::string fixed(double v, int places) {
     std::ostringstream s;
@@ -73,6 +96,11 @@ int RenderApp::run(const RenderOptions& o) {
     }
 
     const std::string pluginPath = o.plugin.empty() ? PluginLocator::forThisProgram().locate() : o.plugin;
+    OutputFormat format;
+    if (!o.list) {
+        refuseToOverwrite(o, pluginPath);
+        format = OutputFormat::forPath(o.output, o.bits);
+    }
     auto plugin = loadPlugin(pluginPath);
     plugin->open();
     const bool ours = plugin->effect()->uniqueID == kTresselinId;
@@ -124,6 +152,10 @@ int RenderApp::run(const RenderOptions& o) {
         if (reader->droppedChannels() > 0 && !o.quiet)
             out << "note: '" << o.input << "' has " << reader->channelCount() + reader->droppedChannels()
                 << " channels; rendering the first two\n";
+        if (reader->cutShort())
+            err << "tresselin-render: warning: '" << o.input
+                << "' is shorter than its header says (cut off?); rendering the " << reader->frameCount()
+                << " frames it holds\n";
         source = std::move(reader);
         inputName = o.input;
     }
@@ -137,13 +169,28 @@ int RenderApp::run(const RenderOptions& o) {
     for (const auto& n : o.notes)
         schedule.addNote(n);
     job.events = schedule.atRate(source->sampleRate());
+    job.tempo = schedule.tempo();
+    job.meter = schedule.meter();
 
     if (o.demo && o.output == demo::kDefaultOutput) {
         std::error_code ec;
         fs::create_directories(fs::path(o.output).parent_path(), ec);
     }
+    checkChannels(*plugin);
     const int outputChannels = renderer.outputChannels();
-    SoundFileWriter writer(o.output, outputChannels, source->sampleRate(), o.bits);
+    const int inputChannels = plugin->effect()->numInputs;
+    // Say what becomes of a stereo input that the plug-in cannot take whole.
+    if (!o.quiet && source->channelCount() > 1) {
+        const std::string file = outputChannels == 1 ? ", the file is mono" : "";
+        if (inputChannels >= source->channelCount() && outputChannels == 1)
+            out << "note: the plug-in has one output: both input channels go in" << file << "\n";
+        else if (inputChannels < source->channelCount())
+            out << "note: the plug-in takes " << channelWord(inputChannels) << " and gives "
+                << (outputChannels == 1 ? "one" : std::to_string(outputChannels)) << ": the input's "
+                << (inputChannels == 0 ? "channels are" : "second channel is") << " not used" << file << "\n";
+    }
+    const bool dither = o.dither == Dither::Tpdf || (o.dither == Dither::Default && format.bits == 16);
+    SoundFileWriter writer(o.output, outputChannels, source->sampleRate(), format, dither, source->frameCount());
 
     renderer.prepare(source->sampleRate(), job);
     const double seconds = static_cast<double>(source->frameCount()) / source->sampleRate();
@@ -168,6 +215,13 @@ int RenderApp::run(const RenderOptions& o) {
     plugin->close();
     writer.commit();
 
+    const SampleConverter& written = writer.converter();
+    if (written.nonFinite() > 0)
+        err << "tresselin-render: warning: the plug-in gave " << written.nonFinite()
+            << " samples that are not numbers (NaN or infinite); they were written as 0\n";
+    if (written.clipped() > 0)
+        err << "tresselin-render: warning: " << written.clipped() << " samples clipped at full scale in "
+            << format.name << " (lower the level, or write 32-bit float)\n";
     if (!o.quiet) {
         if (stats.eventsDropped > 0)
             out << "note: " << stats.eventsDropped << " MIDI events fall after the end of the input and were not sent\n";
@@ -177,7 +231,7 @@ int RenderApp::run(const RenderOptions& o) {
             out << " (" << fixed(rendered / took, 1) << "x real time)";
         out << "\n"
             << "wrote:    " << o.output << " (" << outputChannels << " ch, " << source->sampleRate()
-            << " Hz, " << formatName(o.bits) << ")\n";
+            << " Hz, " << format.name << (writer.converter().dithered() ? ", TPDF dither" : "") << ")\n";
     }
     return 0;
 }

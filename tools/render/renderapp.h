@@ -10,12 +10,14 @@ namespace trs::render {
 
 class RenderApp {
 public:
-    explicit RenderApp(std::ostream& out) : out(out) {}
+    // Reports go to out, warnings to err.
+    RenderApp(std::ostream& out, std::ostream& err) : out(out), err(err) {}
     // The process exit code; failures throw RenderError.
     int run(const RenderOptions& options);
 
 private:
     std::ostream& out;
+    std::ostream& err;
 };
 
 }  // namespace trs::render

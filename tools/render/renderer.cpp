@@ -5,14 +5,9 @@
 #include "eventlist.h"
 #include "plugininstance.h"
 #include "rendererror.h"
+#include "transport.h"
 
 namespace trs::render {
-
-namespace {
-
-constexpr int kMaxChannels = 64;
-
-}  // namespace
 
 int Renderer::outputChannels() const { return plugin.effect() ? plugin.effect()->numOutputs : 0; }
 
@@ -62,6 +57,20 @@ RenderStats Renderer::run(AudioSource& source, AudioSink& sink, const RenderJob&
     if (!prepared)
         prepare(source.sampleRate(), job);
     prepared = false;
+
+    Transport transport(source.sampleRate(), job.tempo, job.meter);
+    struct TimeAnswer {
+        host::HostConfig& config;
+        std::function<bool(const host::HostRequest&, VstIntPtr&)> before;
+        ~TimeAnswer() { config.handler = before; }
+    } restore{plugin.config(), plugin.config().handler};
+    plugin.config().handler = [&transport, before = restore.before](const host::HostRequest& r, VstIntPtr& answer) {
+        if (r.opcode == audioMasterGetTime) {
+            answer = reinterpret_cast<VstIntPtr>(transport.info());
+            return true;
+        }
+        return before && before(r, answer);
+    };
     plugin.resume();
 
     const bool replacing = (effect->flags & effFlagsCanReplacing) != 0;
@@ -69,36 +78,49 @@ RenderStats Renderer::run(AudioSource& source, AudioSink& sink, const RenderJob&
     host::EventList list;
     RenderStats stats;
     size_t nextEvent = 0;
+    std::vector<float*> partIn(inPtrs.size()), partOut(outPtrs.size());
     for (;;) {
         const int64_t want = total > 0 ? std::min<int64_t>(block, total - stats.frames) : block;
         const int64_t got = want > 0 ? source.read(readPtrs.data(), want) : 0;
         if (got <= 0)
             break;
-        const int64_t end = stats.frames + got;
-
-        list.clear();
-        while (nextEvent < job.events.size() && job.events[nextEvent].frame < end) {
-            const ScheduledEvent& e = job.events[nextEvent++];
-            list.addMidi(static_cast<VstInt32>(std::max<int64_t>(0, e.frame - stats.frames)), e.bytes[0], e.bytes[1],
-                         e.bytes[2]);
-        }
-        if (list.size() > 0) {
-            plugin.processEvents(list);
-            stats.eventsDelivered += list.size();
-        }
-
-        const VstInt32 frames = static_cast<VstInt32>(got);
-        if (replacing) {
-            plugin.processReplacing(inPtrs.data(), outPtrs.data(), frames);
-        } else {
+        if (!replacing)
             for (auto& b : outBuffers)
                 std::fill(b.begin(), b.end(), 0.0f);
-            plugin.processAccumulating(std::vector<float*>(inPtrs), std::vector<float*>(outPtrs), frames);
+
+        for (int64_t at = 0; at < got;) {
+            const int64_t frame = stats.frames + at;
+            list.clear();
+            for (; nextEvent < job.events.size() && job.events[nextEvent].frame <= frame; ++nextEvent) {
+                const ScheduledEvent& e = job.events[nextEvent];
+                if (e.sysex.empty())
+                    list.addMidi(0, e.bytes[0], e.bytes[1], e.bytes[2]);
+                else
+                    list.addSysex(0, e.sysex);
+            }
+            int64_t until = got;
+            if (nextEvent < job.events.size())
+                until = std::min(until, job.events[nextEvent].frame - stats.frames);
+            if (list.size() > 0) {
+                plugin.processEvents(list);
+                stats.eventsDelivered += list.size();
+            }
+            for (size_t c = 0; c + 1 < inPtrs.size(); ++c)
+                partIn[c] = inPtrs[c] ? inPtrs[c] + at : nullptr;
+            for (size_t c = 0; c + 1 < outPtrs.size(); ++c)
+                partOut[c] = outPtrs[c] + at;
+            transport.moveTo(frame);
+            const VstInt32 frames = static_cast<VstInt32>(until - at);
+            if (replacing)
+                plugin.processReplacing(partIn.data(), partOut.data(), frames);
+            else
+                plugin.processAccumulating(partIn, partOut, frames);
+            ++stats.blocks;
+            at = until;
         }
         sink.write(outPtrs.data(), got);
 
-        stats.frames = end;
-        ++stats.blocks;
+        stats.frames += got;
         if (progress)
             progress(stats.frames, total);
     }

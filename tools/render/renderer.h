@@ -3,8 +3,11 @@
 //   setSampleRate, setBlockSize, parameters in the order given, resume,
 //   then per block the block's MIDI events followed by processReplacing,
 //   and suspend at the end.
-// Events go to the plug-in before the block in which they fall, with
-// deltaFrames their position in that block; events past the end are dropped.
+// A block is split at every frame that has events, which go to the plug-in
+// just before the part that starts there (deltaFrames 0): a plug-in that
+// reads its events at the start of a block hears each at its own frame,
+// and the render is the same for every block size. Events past the end are
+// dropped. audioMasterGetTime is answered for the part being processed.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +31,8 @@ struct RenderJob {
     int blockSize = kDefaultBlock;
     std::vector<std::pair<int, float>> parameters;  // index, normalised value
     std::vector<ScheduledEvent> events;             // sorted by frame
+    std::vector<TempoPoint> tempo;                  // empty: 120 BPM
+    std::vector<MeterPoint> meter;                  // empty: 4/4
     // Plug-in inputs beyond the source's channels: a null pointer (for
     // plug-ins that take that as mono) or a copy of the source's last channel.
     bool nullForMissingInputs = false;
@@ -35,13 +40,15 @@ struct RenderJob {
 
 struct RenderStats {
     int64_t frames = 0;
-    int64_t blocks = 0;
+    int64_t blocks = 0;  // processReplacing calls
     size_t eventsDelivered = 0;
     size_t eventsDropped = 0;
 };
 
 class Renderer {
 public:
+    static constexpr int kMaxChannels = 64;
+
     using Progress = std::function<void(int64_t done, int64_t total)>;
 
     explicit Renderer(host::PluginInstance& plugin) : plugin(plugin) {}

@@ -1,8 +1,13 @@
 #include "renderoptions.h"
 
+#include <CLI/CLI.hpp>
+
+#include <sstream>
+
 #include "demo.h"
 #include "renderer.h"
 #include "rendererror.h"
+#include "soundfilewriter.h"
 
 namespace trs::render {
 
@@ -22,106 +27,154 @@ int parseWhole(const std::string& option, const std::string& text, int low, int 
     return static_cast<int>(v);
 }
 
+// The usage lines first, then what the tool does, then the options.
+class Usage : public CLI::Formatter {
+public:
+    std::string make_description(const CLI::App*) const override { return {}; }
+    std::string make_usage(const CLI::App* app, std::string) const override {
+        return "usage: tresselin-render [options] INPUT -o OUTPUT\n"
+               "       tresselin-render --demo [-o OUTPUT] [options]\n"
+               "       tresselin-render --list [--plugin PATH] [--set ...]\n\n" +
+               app->get_description() + "\n";
+    }
+};
+
+// Every option, its help line and what it does with its value, in one place:
+// the parser and the help text are both made from this.
+void declare(CLI::App& app, RenderOptions& o) {
+    app.formatter(std::make_shared<Usage>());
+    app.get_formatter()->column_width(24);
+    app.get_formatter()->label("Positionals", "Input");
+    app.get_formatter()->label("TEXT", "");
+    app.description(
+        "Renders an audio file (anything libsndfile reads: WAV, AIFF, FLAC, Ogg, ...;\n"
+        "any rate; of more than two channels the first two) through the Tresselin\n"
+        "plug-in, or any VST 2.4 plug-in, the way a host plays it. Options take their\n"
+        "value as --name value or --name=value; -- ends the options.");
+    app.set_help_flag("-h,--help", "this text");
+    app.option_defaults()->disable_flag_override();
+
+    app.add_option_function<std::vector<std::string>>(
+           "INPUT",
+           [&o](const std::vector<std::string>& inputs) {
+               if (inputs.size() > 1)
+                   throw RenderError("more than one input file given ('" + inputs[0] + "' and '" + inputs[1] + "')");
+               o.input = inputs.front();
+           },
+           "the audio file to render")
+        ->type_name("");
+    app.add_option_function<std::string>(
+           "-o,--output",
+           [&o](const std::string& v) {
+               if (v.empty())
+                   throw RenderError("option --output needs a file name");
+               o.output = v;
+           },
+           std::string("where to write; the extension picks the format:\n") + OutputFormat::knownExtensions() +
+               "\n(none: WAV); default for --demo: " + demo::kDefaultOutput)
+        ->type_name("FILE");
+    app.add_option("--plugin", o.plugin, "the plug-in library (default: Tresselin of this build or install)")
+        ->type_name("PATH");
+    app.add_option_function<std::vector<std::string>>(
+           "--set",
+           [&o](const std::vector<std::string>& all) {
+               for (const auto& v : all)
+                   o.settings.push_back(ParameterSetting::parse(v));
+           },
+           "set a parameter by name or index to a value 0..1\n(repeatable)")
+        ->type_name("NAME=VALUE")
+        ->allow_extra_args(false);
+    app.add_option_function<std::vector<std::string>>(
+           "--midi",
+           [&o](const std::vector<std::string>& all) {
+               if (all.size() > 1)
+                   throw RenderError("only one --midi file can be played");
+               o.midiFile = all.front();
+           },
+           "play a Standard MIDI File (format 0 or 1) into the plug-in:\nnotes, controllers, SysEx; "
+           "its tempo and time signature\nfor plug-ins that ask the host")
+        ->type_name("FILE.mid")
+        ->allow_extra_args(false);
+    app.add_option_function<std::vector<std::string>>(
+           "--note",
+           [&o](const std::vector<std::string>& all) {
+               for (const auto& v : all)
+                   o.notes.push_back(NoteOption::parse(v));
+           },
+           "play NOTE (0-127 or a name: A3, C#4, Eb2, H3 = B3)\nat T seconds for LEN (0.5) seconds (repeatable)")
+        ->type_name("T:NOTE[:LEN]")
+        ->allow_extra_args(false);
+    app.add_option_function<std::string>(
+           "--block", [&o](const std::string& v) { o.blockSize = parseWhole("--block", v, 1, RenderJob::kMaxBlock); },
+           "frames per block (default 512); the render is the\nsame for every size")
+        ->type_name("N");
+    app.add_option_function<std::string>(
+           "--bits",
+           [&o](const std::string& v) {
+               if (v != "16" && v != "24" && v != "32")
+                   throw RenderError("--bits '" + v + "': must be 16, 24 or 32");
+               o.bits = std::stoi(v);
+           },
+           "16- or 24-bit integer samples, rounded to nearest,\nor 32-bit float (default; FLAC: 24)")
+        ->type_name("16|24|32");
+    app.add_option_function<std::string>(
+           "--dither",
+           [&o](const std::string& v) {
+               if (v != "none" && v != "tpdf")
+                   throw RenderError("--dither '" + v + "': must be none or tpdf");
+               o.dither = v == "none" ? Dither::None : Dither::Tpdf;
+           },
+           "dither integer samples with triangular noise of one\nstep (default: tpdf at 16 bits, none at 24)")
+        ->type_name("none|tpdf");
+    app.add_flag("--demo", o.demo, "render the built-in 8-second drum loop with demo settings");
+    app.add_flag("--list", o.list, "show the plug-in's name, vendor and parameters, then stop");
+    app.add_flag("-q,--quiet", o.quiet, "print only warnings and errors");
+    app.add_flag("--version", o.version, "the tool's version");
+}
+
+// CLI11's own complaints, in the words the rest of the tool uses.
+[[noreturn]] void rethrow(const CLI::ParseError& e, const CLI::App& app) {
+    const std::string what = e.what();
+    if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
+        const auto rest = app.remaining();
+        throw RenderError("unknown option '" + (rest.empty() ? what : rest.front()) + "' (see --help)");
+    }
+    std::string name = what.substr(0, what.find(':'));
+    name = name.substr(name.rfind(',') == std::string::npos ? 0 : name.rfind(',') + 1);
+    name = name.substr(0, name.find(' '));
+    if (name.rfind("-", 0) != 0)
+        name = (name.size() == 1 ? "-" : "--") + name;
+    if (what.find("flag override") != std::string::npos)
+        throw RenderError("option " + name + " takes no value (see --help)");
+    if (what.find("At Most") != std::string::npos)
+        throw RenderError("option " + name + " given more than once (see --help)");
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e))
+        throw RenderError("option " + name + " needs a value (see --help)");
+    throw RenderError(what + " (see --help)");
+}
+
 }  // namespace
 
 std::string RenderOptions::usage() {
-    return std::string(
-               "usage: tresselin-render [options] INPUT -o OUTPUT\n"
-               "       tresselin-render --demo [-o OUTPUT] [options]\n"
-               "       tresselin-render --list [--plugin PATH] [--set ...]\n"
-               "\n"
-               "Renders an audio file (WAV, AIFF, FLAC, any rate; mono or stereo; of more\n"
-               "channels the first two) through the Tresselin plug-in, or any VST 2.4\n"
-               "plug-in, the way a host plays it.\n"
-               "\n"
-               "  -o, --output FILE     where to write (.wav, .aif/.aiff or .flac; default for\n"
-               "                        --demo: ") +
-           demo::kDefaultOutput +
-           ")\n"
-           "  --plugin PATH         the plug-in library (default: Tresselin of this build or install)\n"
-           "  --set NAME=VALUE      set a parameter by name or index, value 0..1 (repeatable)\n"
-           "  --midi FILE.mid       play a Standard MIDI File (format 0 or 1) into the plug-in\n"
-           "  --note T:NOTE[:LEN]   play NOTE (0-127 or e.g. A3) at T seconds for LEN (0.5) s\n"
-           "  --block N             block size in frames (default 512)\n"
-           "  --bits 16|24|32       output samples: 16- or 24-bit integer, 32 float (default)\n"
-           "  --demo                render the built-in 8-second drum loop with demo settings\n"
-           "  --list                show the plug-in's name, vendor and parameters, then stop\n"
-           "  -q, --quiet           print only errors\n"
-           "  -h, --help            this text\n"
-           "  --version             the tool's version\n";
+    CLI::App app("", "tresselin-render");
+    RenderOptions ignored;
+    declare(app, ignored);
+    return app.help();
 }
 
 RenderOptions RenderOptions::parse(const std::vector<std::string>& args) {
     RenderOptions o;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        std::string attached;
-        bool hasAttached = false;
-        if (arg.rfind("--", 0) == 0) {
-            const size_t eq = arg.find('=');
-            if (eq != std::string::npos) {
-                attached = arg.substr(eq + 1);
-                arg = arg.substr(0, eq);
-                hasAttached = true;
-            }
-        }
-        const auto value = [&]() -> std::string {
-            if (hasAttached)
-                return attached;
-            if (i + 1 >= args.size())
-                throw RenderError("option " + arg + " needs a value (see --help)");
-            return args[++i];
-        };
-        const auto noValue = [&]() {
-            if (hasAttached)
-                throw RenderError("option " + arg + " takes no value");
-        };
-
-        if (arg == "-o" || arg == "--output") {
-            o.output = value();
-            if (o.output.empty())
-                throw RenderError("option " + arg + " needs a file name");
-        } else if (arg == "--plugin") {
-            o.plugin = value();
-        } else if (arg == "--set") {
-            o.settings.push_back(ParameterSetting::parse(value()));
-        } else if (arg == "--midi") {
-            if (!o.midiFile.empty())
-                throw RenderError("only one --midi file can be played");
-            o.midiFile = value();
-        } else if (arg == "--note") {
-            o.notes.push_back(NoteOption::parse(value()));
-        } else if (arg == "--block") {
-            o.blockSize = parseWhole("--block", value(), 1, RenderJob::kMaxBlock);
-        } else if (arg == "--bits") {
-            const std::string bits = value();
-            if (bits != "16" && bits != "24" && bits != "32")
-                throw RenderError("--bits '" + bits + "': must be 16, 24 or 32");
-            o.bits = std::stoi(bits);
-            if (o.bits == 32)
-                o.bits = 0;
-        } else if (arg == "--demo") {
-            noValue();
-            o.demo = true;
-        } else if (arg == "--list") {
-            noValue();
-            o.list = true;
-        } else if (arg == "-q" || arg == "--quiet") {
-            noValue();
-            o.quiet = true;
-        } else if (arg == "-h" || arg == "--help") {
-            noValue();
-            o.help = true;
-        } else if (arg == "--version") {
-            noValue();
-            o.version = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            throw RenderError("unknown option '" + arg + "' (see --help)");
-        } else if (o.input.empty()) {
-            o.input = arg;
-        } else {
-            throw RenderError("more than one input file given ('" + o.input + "' and '" + arg + "')");
-        }
+    CLI::App app("", "tresselin-render");
+    declare(app, o);
+    // CLI11 takes the arguments last to first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        o.help = true;
+        return o;
+    } catch (const CLI::ParseError& e) {
+        rethrow(e, app);
     }
     if (o.help || o.version || o.list)
         return o;

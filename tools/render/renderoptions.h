@@ -9,6 +9,8 @@
 
 namespace trs::render {
 
+enum class Dither { Default, None, Tpdf };  // Default: TPDF at 16 bits only
+
 struct RenderOptions {
     std::string input;
     std::string output;
@@ -17,7 +19,8 @@ struct RenderOptions {
     std::vector<ParameterSetting> settings;
     std::vector<NoteOption> notes;
     int blockSize = 512;
-    int bits = 0;  // 0: 32-bit float
+    int bits = 0;  // 16, 24, 32 (float), or 0 for the output format's default
+    Dither dither = Dither::Default;
     bool demo = false;
     bool list = false;
     bool quiet = false;

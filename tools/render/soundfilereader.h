@@ -29,6 +29,9 @@ public:
 
     // Channels in the file beyond those given.
     int droppedChannels() const { return fileChannels - used; }
+    // The header promises more audio than the file holds; frameCount() is
+    // what it holds.
+    bool cutShort() const { return truncated; }
 
 private:
     std::string filePath;
@@ -38,6 +41,7 @@ private:
     int used = 0;
     int64_t frames = 0;
     int64_t position = 0;
+    bool truncated = false;
     std::vector<float> interleaved;
 };
 

@@ -1,13 +1,26 @@
 // A plug-in that tells what its host did: every call it receives is written,
 // one line each, to the file named by TRS_PROBE_LOG. Audio passes through,
 // each output channel from the input of the same index (or input 0 where
-// that input is null).
+// that input is null). With TRS_PROBE_HOLD set, the first block creates the
+// file it names and then never returns, so a test can interrupt a render that
+// is certainly under way, however fast the machine. TRS_PROBE_MODE makes it
+// misbehave in its first block: "segv", "bus", "fpe", "abrt" raise that
+// signal, "exit" calls exit(3), "nan" gives NaN and infinities among the
+// samples. TRS_PROBE_INPUTS / TRS_PROBE_OUTPUTS change its channel counts.
+// Every block it asks the host for the time and logs the answer.
+#include <csignal>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include <string>
+
+#include <unistd.h>
+
 #include "shell/vstinterface.h"
+#include "timeinfo.h"
 
 namespace {
 
@@ -16,6 +29,8 @@ constexpr int kParams = 3;
 
 struct Probe {
     AEffect record{};
+    audioMasterCallback host = nullptr;
+    bool misbehaved = false;
     std::FILE* log = nullptr;
     float values[kParams] = {1.0f, 0.0f, 0.0f};
 };
@@ -65,6 +80,13 @@ VstIntPtr VSTCALLBACK dispatch(AEffect* e, VstInt32 opcode, VstInt32 index, VstI
             note(e, "events %d", list->numEvents);
             for (int i = 0; i < list->numEvents; ++i) {
                 const VstEvent* ev = list->events[i];
+                if (ev->type == kVstSysExType) {
+                    const auto* x = reinterpret_cast<const VstMidiSysexEvent*>(ev);
+                    char hex[3 * 64 + 1] = "";
+                    for (int k = 0; k < x->dumpBytes && k < 64; ++k)
+                        std::snprintf(hex + 3 * k, 4, " %02x", x->sysexDump[k] & 0xFF);
+                    note(e, "sysex %d %d%s", x->deltaFrames, x->dumpBytes, hex);
+                }
                 if (ev->type != kVstMidiType)
                     continue;
                 const auto* m = reinterpret_cast<const VstMidiEvent*>(ev);
@@ -110,20 +132,74 @@ float VSTCALLBACK getParameter(AEffect* e, VstInt32 index) {
     return index >= 0 && index < kParams ? probeOf(e)->values[index] : 0.0f;
 }
 
-void VSTCALLBACK processReplacing(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
-    note(e, "process %d %s", frames, inputs[1] ? "stereo" : "mono");
-    const float gain = probeOf(e)->values[0];
-    for (int c = 0; c < 2; ++c) {
-        const float* in = inputs[c] ? inputs[c] : inputs[0];
-        for (VstInt32 i = 0; i < frames; ++i)
-            outputs[c][i] = in[i] * gain;
+void holdIfAsked() {
+    const char* marker = std::getenv("TRS_PROBE_HOLD");
+    if (!marker)
+        return;
+    if (std::FILE* f = std::fopen(marker, "w"))
+        std::fclose(f);
+    for (;;)
+        pause();
+}
+
+void logTime(AEffect* e) {
+    const auto* t = reinterpret_cast<const VstTimeInfo*>(probeOf(e)->host(e, audioMasterGetTime, 0, ~0, nullptr, 0.0f));
+    if (!t) {
+        note(e, "time none");
+        return;
     }
+    note(e, "time %.0f %g %g %g %g %d/%d %x", t->samplePos, t->sampleRate, t->tempo, t->ppqPos, t->barStartPos,
+         t->timeSigNumerator, t->timeSigDenominator, static_cast<unsigned>(t->flags));
+}
+
+void misbehaveIfAsked(Probe* p, float** outputs, VstInt32 frames) {
+    const char* mode = std::getenv("TRS_PROBE_MODE");
+    if (!mode || p->misbehaved)
+        return;
+    p->misbehaved = true;
+    const std::string m = mode;
+    if (m == "segv")
+        std::raise(SIGSEGV);
+    else if (m == "bus")
+        std::raise(SIGBUS);
+    else if (m == "fpe")
+        std::raise(SIGFPE);
+    else if (m == "abrt")
+        std::abort();
+    else if (m == "exit")
+        std::exit(3);
+    else if (m == "nan" && frames >= 3) {
+        outputs[0][0] = std::nanf("");
+        outputs[0][1] = INFINITY;
+        outputs[p->record.numOutputs - 1][2] = -INFINITY;
+    }
+}
+
+void VSTCALLBACK processReplacing(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+    Probe* p = probeOf(e);
+    const int ins = p->record.numInputs;
+    note(e, "process %d %s", frames, ins > 1 && inputs[1] ? "stereo" : "mono");
+    logTime(e);
+    holdIfAsked();
+    const float gain = p->values[0];
+    for (int c = 0; c < p->record.numOutputs; ++c) {
+        const float* in = ins == 0 ? nullptr : inputs[c < ins ? c : ins - 1] ? inputs[c < ins ? c : ins - 1] : inputs[0];
+        for (VstInt32 i = 0; i < frames; ++i)
+            outputs[c][i] = in ? in[i] * gain : 0.0f;
+    }
+    misbehaveIfAsked(p, outputs, frames);
+}
+
+int envNumber(const char* name, int fallback) {
+    const char* v = std::getenv(name);
+    return v ? std::atoi(v) : fallback;
 }
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback) {
+extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
     Probe* p = new Probe;
+    p->host = host;
     AEffect& r = p->record;
     r.magic = kEffectMagic;
     r.dispatcher = dispatch;
@@ -132,8 +208,8 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
     r.processReplacing = processReplacing;
     r.numPrograms = 1;
     r.numParams = kParams;
-    r.numInputs = 2;
-    r.numOutputs = 2;
+    r.numInputs = envNumber("TRS_PROBE_INPUTS", 2);
+    r.numOutputs = envNumber("TRS_PROBE_OUTPUTS", 2);
     r.flags = effFlagsCanReplacing;
     r.uniqueID = fourCharCode('T', 'r', 'P', 'r');
     r.object = p;

@@ -1,0 +1,170 @@
+// Program and bank files built byte by byte from the format's description,
+// and every kind of bad file a user could hand the tool.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <limits>
+
+#include "programfile.h"
+#include "rendererror.h"
+#include "testsupport.h"
+
+using trs::render::ProgramFile;
+using trs::render::RenderError;
+
+namespace {
+
+constexpr int32_t kId = 0x54727335;  // 'Trs5'
+
+struct Bytes {
+    std::vector<uint8_t> b;
+    Bytes& text(const char* four) {
+        b.insert(b.end(), four, four + 4);
+        return *this;
+    }
+    Bytes& u32(uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            b.push_back(uint8_t(v >> shift));
+        return *this;
+    }
+    Bytes& f32(float f) {
+        uint32_t v;
+        std::memcpy(&v, &f, 4);
+        return u32(v);
+    }
+    Bytes& name(const char* n) {
+        char field[28] = {};
+        std::strncpy(field, n, 27);
+        b.insert(b.end(), field, field + 28);
+        return *this;
+    }
+};
+
+std::vector<float> ramp(int n) {
+    std::vector<float> v;
+    for (int i = 0; i < n; ++i)
+        v.push_back(float(i) / float(n - 1));
+    return v;
+}
+
+// A parameter-form program exactly as the format describes it.
+Bytes program(const std::vector<float>& values, int32_t id = kId, const char* magic = "FxCk") {
+    Bytes p;
+    p.text("CcnK").u32(uint32_t(48 + 4 * values.size())).text(magic).u32(1).u32(uint32_t(id)).u32(3);
+    p.u32(uint32_t(values.size())).name("Hand Made");
+    for (float v : values)
+        p.f32(v);
+    return p;
+}
+
+Bytes bank(const std::vector<Bytes>& programs, int32_t id = kId) {
+    size_t size = 0;
+    for (const auto& p : programs)
+        size += p.b.size();
+    Bytes k;
+    k.text("CcnK").u32(uint32_t(148 + size)).text("FxBk").u32(1).u32(uint32_t(id)).u32(3);
+    k.u32(uint32_t(programs.size()));
+    k.b.resize(k.b.size() + 128, 0);
+    for (const auto& p : programs)
+        k.b.insert(k.b.end(), p.b.begin(), p.b.end());
+    return k;
+}
+
+ProgramFile parse(const Bytes& b) { return ProgramFile::parse(b.b, "x.fxp", kId, 18); }
+
+}  // namespace
+
+TEST(ProgramFile, HandMadeProgramAndOneProgramBankLoad) {
+    const Bytes fxp = program(ramp(18));
+    ASSERT_EQ(fxp.b.size(), 128u);
+    for (const Bytes& file : {fxp, bank({fxp})}) {
+        const ProgramFile p = parse(file);
+        EXPECT_EQ(p.name, "Hand Made");
+        EXPECT_EQ(p.pluginId, kId);
+        EXPECT_EQ(p.pluginVersion, 3);
+        EXPECT_EQ(p.values, ramp(18));
+    }
+}
+
+TEST(ProgramFile, WritesWhatItReadsByteForByte) {
+    ProgramFile p;
+    p.pluginId = kId;
+    p.pluginVersion = 3;
+    p.name = "Hand Made";
+    p.values = ramp(18);
+    EXPECT_EQ(p.bytes(), program(ramp(18)).b);
+
+    trstest::TempDir dir;
+    p.name = std::string(40, 'n');  // longer than the field: cut, still terminated
+    p.write(dir.file("a.fxp"));
+    p.write(dir.file("a.fxp"));  // over an existing file
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.fxp"});
+    const ProgramFile back = ProgramFile::read(dir.file("a.fxp"), kId, 18);
+    EXPECT_EQ(back.name, std::string(27, 'n'));
+    EXPECT_EQ(back.values, p.values);
+    EXPECT_THROW(p.write(dir.file("missing/a.fxp")), RenderError);
+}
+
+TEST(ProgramFile, EveryKindOfBadFileIsOneClearError) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    auto with = [](int at, float v) {
+        auto values = ramp(18);
+        values[size_t(at)] = v;
+        return program(values);
+    };
+    Bytes badMagic = program(ramp(18));
+    badMagic.b[0] = 'X';
+    Bytes longer = program(ramp(18));
+    longer.b.push_back(0);
+    Bytes shorter = program(ramp(18));
+    shorter.b.pop_back();
+    Bytes lyingCount = program(ramp(18));
+    lyingCount.b[27] = 200;  // numParams 200 in a file of 18
+    Bytes negativeCount = program(ramp(18));
+    negativeCount.b[24] = 0x80;
+    Bytes opaque;
+    opaque.text("CcnK").u32(12).text("FPCh").u32(1).u32(kId);
+    Bytes opaqueBank;
+    opaqueBank.text("CcnK").u32(12).text("FBCh").u32(1).u32(kId);
+
+    const struct {
+        const char* what;
+        Bytes file;
+        const char* message;
+    } cases[] = {
+        {"empty", Bytes{}, "cut short"},
+        {"header only", Bytes{{'C', 'c', 'n', 'K'}}, "cut short"},
+        {"bad magic", badMagic, "no 'CcnK' magic"},
+        {"byte too many", longer, "wrong size"},
+        {"byte too few", shorter, "wrong size"},
+        {"count beyond the bytes", lyingCount, "wrong size for 200 parameters"},
+        {"negative count", negativeCount, "wrong size"},
+        {"other plug-in", program(ramp(18), 0x5A616D43), "another plug-in (id 'ZamC'"},
+        {"other parameter count", program(ramp(17)), "holds 17 parameters, the plug-in has 18"},
+        {"first value NaN", with(0, nan), "not a number for parameter 0"},
+        {"last value infinite", with(17, -inf), "not a number for parameter 17"},
+        {"value above 1", with(5, 1.5f), "outside 0..1"},
+        {"value below 0", with(5, -0.25f), "outside 0..1"},
+        {"opaque program", opaque, "opaque chunk"},
+        {"opaque bank", opaqueBank, "opaque chunk"},
+        {"not a program", program(ramp(18), kId, "FxXX"), "not a program in parameter form"},
+        {"bank of two", bank({program(ramp(18)), program(ramp(18))}), "bank of 2 programs"},
+        {"bank of none", bank({}), "bank of 0 programs"},
+        {"bank of another plug-in", bank({program(ramp(18))}, 1), "another plug-in"},
+        {"bank holding another plug-in's program", bank({program(ramp(18), 1)}), "another plug-in"},
+    };
+    for (const auto& c : cases) {
+        try {
+            parse(c.file);
+            ADD_FAILURE() << c.what << ": accepted";
+        } catch (const RenderError& e) {
+            const std::string message = e.what();
+            EXPECT_EQ(message.rfind("preset 'x.fxp' ", 0), 0u) << c.what << ": " << message;
+            EXPECT_NE(message.find(c.message), std::string::npos) << c.what << ": " << message;
+        }
+    }
+    EXPECT_THROW(ProgramFile::read("/nonexistent/x.fxp", kId, 18), RenderError);
+}
