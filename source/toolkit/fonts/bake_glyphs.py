@@ -3,9 +3,10 @@
 
 Run at development time; the output is committed so that the plug-in needs
 no font library and draws the same pixels on every platform. One table per
-pixel size: the displays' 11 px, 8 px for texts too wide for it, and both
-doubled for the editor at twice the size:
-    for n in 8 11 16 22; do /usr/bin/python3 bake_glyphs.py $n > sansglyphs$n.cpp; done
+pixel size: the displays' 11 px, 8 px for texts too wide for it, and for the
+editor at twice the size 22 px and 15 px (at 16 px "saw-sqr" is one pixel
+wider than the doubled display):
+    for n in 8 11 15 22; do /usr/bin/python3 bake_glyphs.py $n > sansglyphs$n.cpp; done
 """
 import sys
 from PIL import Image, ImageDraw, ImageFont
