@@ -19,6 +19,19 @@ namespace {
 void* const kParent = reinterpret_cast<void*>(0x1234);
 PlatformWindow* noWindow(CFrame&, void*) { return nullptr; }
 
+// Null unsets it.
+void setScaleVariable(const char* value)
+{
+#ifdef _WIN32
+    _putenv_s("TRESSELIN_SCALE", value ? value : "");
+#else
+    if (value)
+        setenv("TRESSELIN_SCALE", value, 1);
+    else
+        unsetenv("TRESSELIN_SCALE");
+#endif
+}
+
 // The effect (and with it its editor) at one scale, opened headless and drawn.
 struct Opened {
     std::unique_ptr<Tresselin> fx;
@@ -28,7 +41,7 @@ struct Opened {
     {
         const char* was = std::getenv("TRESSELIN_SCALE");
         previous = was ? was : "";
-        setenv("TRESSELIN_SCALE", scale == 2 ? "2" : "1", 1);
+        setScaleVariable(scale == 2 ? "2" : "1");
         PlatformWindow::setFactory(noWindow);
         fx.reset(new Tresselin(nullptr));
         for (int i = 0; i < kNumParams; ++i)
@@ -41,10 +54,7 @@ struct Opened {
     {
         fx.reset();
         PlatformWindow::setFactory(nullptr);
-        if (previous.empty())
-            unsetenv("TRESSELIN_SCALE");
-        else
-            setenv("TRESSELIN_SCALE", previous.c_str(), 1);
+        setScaleVariable(previous.empty() ? nullptr : previous.c_str());
     }
     std::string previous;
     CFrame* frame() { return editor->getFrame(); }
@@ -84,7 +94,8 @@ void expectWholeGlyphs(Opened& o, int n, const std::string& what)
                 ASSERT_EQ(free.getPixel(x, y), back) << what << ": \"" << text << "\" needs " << x << "," << y;
             } else {
                 ink += free.getPixel(x, y) != back;
-                ASSERT_EQ(drawn.getPixel(x, y), free.getPixel(x, y)) << what << ": \"" << text << "\" at " << x << "," << y;
+                ASSERT_EQ(drawn.getPixel(x, y), free.getPixel(x, y))
+                    << what << ": \"" << text << "\" at " << x << "," << y;
             }
         }
     EXPECT_GT(ink, 0) << what << ": nothing drawn";
@@ -111,7 +122,8 @@ TEST(DisplayTexts, EveryDisplayShowsWholeGlyphsForEveryParameterAtBothScales)
                     ASSERT_EQ(*end, 0) << what << ": only a number may be shortened, not " << full << " to " << shown;
                     const size_t point = shown.find('.');
                     const int digits = point == std::string::npos ? 0 : int(shown.size() - point - 1);
-                    EXPECT_LE(std::fabs(std::atof(full) - std::atof(shown.c_str())), 0.5 * std::pow(10.0, -digits) + 1e-9)
+                    const double error = std::fabs(std::atof(full) - std::atof(shown.c_str()));
+                    EXPECT_LE(error, 0.5 * std::pow(10.0, -digits) + 1e-9)
                         << what << ": " << full << " shown as " << shown;
                 }
             }

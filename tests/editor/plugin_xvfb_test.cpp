@@ -150,7 +150,8 @@ protected:
         XGetWindowAttributes(display, w, &attrs);
         seen.width = attrs.width;
         seen.height = attrs.height;
-        if (XImage* shot = XGetImage(display, w, 0, 0, unsigned(attrs.width), unsigned(attrs.height), AllPlanes, ZPixmap)) {
+        const unsigned width = unsigned(attrs.width), height = unsigned(attrs.height);
+        if (XImage* shot = XGetImage(display, w, 0, 0, width, height, AllPlanes, ZPixmap)) {
             for (int y = 0; y < attrs.height; ++y)
                 for (int x = 0; x < attrs.width; ++x) seen.pixels.push_back(XGetPixel(shot, x, y) & 0xFFFFFF);
             XDestroyImage(shot);

@@ -43,7 +43,10 @@ long flagsFor(WPARAM keys)
 // Client coordinates are signed: a drag that leaves the window to the left
 // or above must arrive as negative numbers, not as 65535.
 // Then mapped to the layout pixel under them.
-CPoint pointOf(const CFrame& frame, LPARAM lParam) { return frame.toLayout(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); }
+CPoint pointOf(const CFrame& frame, LPARAM lParam)
+{
+    return frame.toLayout(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+}
 
 bool anyButton(WPARAM keys) { return (keys & (MK_LBUTTON | MK_MBUTTON | MK_RBUTTON)) != 0; }
 
