@@ -18,21 +18,26 @@ t=$(stamp)
 bash scripts/setup-windows-deps.sh
 summary+=("setup-windows-deps: $(took "$t")")
 
-# The Linux screenshot comes from the native editor test; take it if missing.
+# The Linux screenshots (the editor and the editor at twice the size) come
+# from the native editor tests; take them if missing.
 reference=$native/artifacts/tresselin_editor.png
-if [ ! -f "$reference" ] && [ -x "$native/tests/editor/trs_plugin_editor_tests" ]; then
-  "$native/tests/editor/trs_plugin_editor_tests" --gtest_filter='*OpensAtItsSize*' >/dev/null || true
+reference2=$native/artifacts/tresselin_editor_x2.png
+if { [ ! -f "$reference" ] || [ ! -f "$reference2" ]; } && [ -x "$native/tests/editor/trs_plugin_editor_tests" ]; then
+  TRESSELIN_SCALE=1 "$native/tests/editor/trs_plugin_editor_tests" --gtest_filter='*OpensAtItsSize*:*TwiceTheSize*' >/dev/null || true
 fi
-if [ ! -f "$reference" ]; then
-  echo "test-windows: no Linux editor screenshot at $reference; build and test the native tree first" >&2
-  exit 1
-fi
+for shot in "$reference" "$reference2"; do
+  if [ ! -f "$shot" ]; then
+    echo "test-windows: no Linux editor screenshot at $shot; build and test the native tree first" >&2
+    exit 1
+  fi
+done
 reference=$(cd "$(dirname "$reference")" && pwd)/$(basename "$reference")
+reference2=$(cd "$(dirname "$reference2")" && pwd)/$(basename "$reference2")
 
 cmake --preset win32 -DTRS_OTHER_ARCH_PLUGIN="$root/build-win64/source/effect/Tresselin.dll" \
-      -DTRS_EDITOR_REFERENCE="$reference" >/dev/null
+      -DTRS_EDITOR_REFERENCE="$reference" -DTRS_EDITOR_REFERENCE_2X="$reference2" >/dev/null
 cmake --preset win64 -DTRS_OTHER_ARCH_PLUGIN="$root/build-win32/source/effect/Tresselin.dll" \
-      -DTRS_EDITOR_REFERENCE="$reference" >/dev/null
+      -DTRS_EDITOR_REFERENCE="$reference" -DTRS_EDITOR_REFERENCE_2X="$reference2" >/dev/null
 for tree in win32 win64; do
   t=$(stamp)
   cmake --build --preset $tree

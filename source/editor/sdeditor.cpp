@@ -83,8 +83,8 @@ bool SDEditor::open(void* parentWindow)
 
     // Kept local until the end, so that a parameter change arriving meanwhile
     // finds no frame and leaves the half-built controls alone.
-    CFrame* newFrame =
-        new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow, this);
+    CFrame* newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow,
+                                  this, getScale());
     newFrame->setBackground(background);
 
     const int minPos = kSliderTop;

@@ -2,6 +2,7 @@
 
 #include "shell/audioeffectx.h"
 #include "toolkit/cframe.h"
+#include "toolkit/displayscale.h"
 #include "toolkit/idleclock.h"
 
 long AEffGUIEditor::knobMode = 0;
@@ -15,22 +16,36 @@ const unsigned long kIdleInterval = 100; // ms between two rounds of idle work
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect)
 {
     rect.top = rect.left = rect.bottom = rect.right = 0;
+    scaledRect = rect;
     if (effect)
         effect->setEditor(this);
 }
 
 AEffGUIEditor::~AEffGUIEditor() {}
 
+int AEffGUIEditor::getScale()
+{
+    if (scale == 0)
+        scale = displayscale::forEditor();
+    return scale;
+}
+
 bool AEffGUIEditor::getRect(ERect** r)
 {
+    const int s = getScale();
+    scaledRect.top = VstInt16(rect.top * s);
+    scaledRect.left = VstInt16(rect.left * s);
+    scaledRect.bottom = VstInt16(rect.bottom * s);
+    scaledRect.right = VstInt16(rect.right * s);
     if (r)
-        *r = &rect;
+        *r = &scaledRect;
     return true;
 }
 
 bool AEffGUIEditor::open(void* ptr)
 {
     systemWindow = ptr;
+    getScale();
     return true;
 }
 

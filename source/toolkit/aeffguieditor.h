@@ -30,14 +30,21 @@ public:
     long getKnobMode() const override { return knobMode; }
     CFrame* getFrame() const override { return frame; }
 
+    // Window pixels per layout pixel, 1 or 2: decided on the first size
+    // query or open, and kept for the editor's life so that the size a host
+    // was told stays true.
+    int getScale();
+
     // The ticks before which doIdleStuff skips its work (tests look at it).
     unsigned long nextIdleDue() const { return nextIdle; }
 
 protected:
-    ERect rect;
+    ERect rect;  // the layout's size; hosts are told it times the scale
     CFrame* frame = nullptr;
 
 private:
+    ERect scaledRect;
+    int scale = 0;
     bool inIdleStuff = false;
     unsigned long nextIdle = 0;
     static long knobMode;  // the host sets it once for every knob of the process

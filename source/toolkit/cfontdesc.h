@@ -12,8 +12,12 @@ public:
 
     const std::string& getName() const { return name; }
     int getSize() const { return size; }
-    // Only 11 px is baked; other sizes draw at 11 px rather than not at all.
-    const GlyphTable& glyphs() const { return sansGlyphs11(); }
+    // The table for drawing at the given scale (1 or 2). Sizes we have not
+    // baked draw at 11 px rather than not at all.
+    const GlyphTable& glyphs(int scale = 1) const;
+    // The next smaller baked size, for a text too wide at this one; a font
+    // already at the smallest gives itself.
+    CFontDesc smaller() const;
 
 private:
     std::string name;

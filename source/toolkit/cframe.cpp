@@ -5,8 +5,8 @@
 #include "toolkit/platformwindow.h"
 #include "toolkit/vstguieditorinterface.h"
 
-CFrame::CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor)
-    : size(size), editor(editor), context(size.width(), size.height())
+CFrame::CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor, int scale)
+    : size(size), editor(editor), context(size.width(), size.height(), scale)
 {
     window.reset(PlatformWindow::create(*this, parentWindow));
 }
@@ -44,6 +44,32 @@ bool CFrame::addView(CView* view)
 CView* CFrame::getView(int index) const
 {
     return index >= 0 && index < int(views.size()) ? views[size_t(index)] : nullptr;
+}
+
+namespace {
+
+// Rounds toward minus infinity: a drag beyond the left or top edge gives
+// negative window positions, which must not round up to the layout's 0.
+int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+}  // namespace
+
+CPoint CFrame::toLayout(int x, int y) const
+{
+    const int s = getScale();
+    return CPoint(floorDiv(x, s), floorDiv(y, s));
+}
+
+CRect CFrame::toLayout(const CRect& r) const
+{
+    const int s = getScale();
+    return CRect(floorDiv(r.left, s), floorDiv(r.top, s), -floorDiv(-r.right, s), -floorDiv(-r.bottom, s));
+}
+
+CRect CFrame::toWindow(const CRect& r) const
+{
+    const int s = getScale();
+    return CRect(r.left * s, r.top * s, r.right * s, r.bottom * s);
 }
 
 long CFrame::getKnobMode() const { return editor ? editor->getKnobMode() : 0; }

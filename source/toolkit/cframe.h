@@ -17,8 +17,9 @@ class VSTGUIEditorInterface;
 
 class CFrame {
 public:
-    // A null parent makes a frame without a window (headless).
-    CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor);
+    // A null parent makes a frame without a window (headless). size is the
+    // layout's; at scale 2 the window and its buffer are twice as wide and high.
+    CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor, int scale = 1);
     ~CFrame();
 
     void setBackground(CBitmap* bitmap);
@@ -31,6 +32,13 @@ public:
     VSTGUIEditorInterface* getEditor() const { return editor; }
     long getKnobMode() const;
     const CRect& getViewSize() const { return size; }
+    int getScale() const { return context.getScale(); }
+    // Window pixels to layout: a point to the layout pixel under it, a
+    // rectangle to every layout pixel it touches.
+    CPoint toLayout(int x, int y) const;
+    CRect toLayout(const CRect& windowRect) const;
+    // Layout to window pixels.
+    CRect toWindow(const CRect& layoutRect) const;
     bool hasWindow() const { return window != nullptr; }
 
     // Draws the changed views, then shows what changed.
@@ -43,7 +51,7 @@ public:
     void dispatchOnePaint();
     long onKeyDown(VstKeyCode& key);
 
-    // Mouse input in frame coordinates, with CButton flags.
+    // Mouse input in layout coordinates, with CButton flags.
     void onMouseDown(CPoint where, long buttons);
     void onMouseMoved(CPoint where, long buttons);
     void onMouseUp(CPoint where, long buttons);

@@ -4,6 +4,7 @@
 
 #include "toolkit/cbitmap.h"
 #include "toolkit/cdrawcontext.h"
+#include "toolkit/textfit.h"
 
 CParamDisplay::CParamDisplay(const CRect& size, CBitmap* background, long /*style*/)
     : CControl(size, nullptr, 0, background)
@@ -45,6 +46,30 @@ void CParamDisplay::draw(CDrawContext* context)
     else
         context->fillRect(size, backColor);
     context->frameRect(size, frameColor);
-    const CRect inside(size.left + 1, size.top + 1, size.right - 1, size.bottom - 1);
-    context->drawStringCentred(text, inside, fontColor, font);
+    std::string shown;
+    CFontDesc shownFont;
+    fitText(*context, text, &shown, &shownFont);
+    context->drawStringCentred(shown.c_str(), textBox(), fontColor, shownFont);
+}
+
+void CParamDisplay::fitText(const CDrawContext& context, const char* text, std::string* shown,
+                            CFontDesc* shownFont) const
+{
+    // A cut glyph misleads: "440.0000" cut on both sides reads as 40.0000.
+    const CRect box = textBox();
+    const CFontDesc fonts[2] = {font, font.smaller()};
+    for (const CFontDesc& f : fonts) {
+        *shownFont = f;
+        *shown = text;
+        if (context.fitsCentred(shown->c_str(), box, f))
+            return;
+        for (const std::string& s : shorterNumbers(text)) {
+            *shown = s;
+            if (context.fitsCentred(shown->c_str(), box, f))
+                return;
+        }
+    }
+    *shown = text;
+    while (!shown->empty() && !context.fitsCentred(shown->c_str(), box, *shownFont))
+        shown->pop_back();
 }

@@ -1,6 +1,8 @@
 // Shows a value as text: back colour, a one-pixel frame, centred text.
 #pragma once
 
+#include <string>
+
 #include "toolkit/ccolor.h"
 #include "toolkit/ccontrol.h"
 #include "toolkit/cfontdesc.h"
@@ -26,6 +28,13 @@ public:
     void setStringConvert(StringConvertWithData convert, void* userData);
     // The text the display draws for its current value.
     void getText(char text[kTextSize]) const;
+
+    // What draw shows of text in this context: the whole text if it fits the
+    // box inside the frame, else a number with fewer fraction digits, else
+    // the same in the smaller font, else as many leading glyphs as fit whole.
+    void fitText(const CDrawContext& context, const char* text, std::string* shown, CFontDesc* shownFont) const;
+    // The box inside the frame that the text must fit.
+    CRect textBox() const { return CRect(size.left + 1, size.top + 1, size.right - 1, size.bottom - 1); }
 
     void draw(CDrawContext* context) override;
 

@@ -26,5 +26,10 @@ struct GlyphTable {
     }
 };
 
-// Liberation Sans Regular at 11 pixels: the face our displays use for "Arial" 11.
+// Liberation Sans Regular at 11 pixels: the face our displays use for
+// "Arial" 11; at 8 for texts too wide for it; at 22 and 15 for the editor
+// at twice the size (16 would cut "saw-sqr" by a pixel).
+const GlyphTable& sansGlyphs8();
 const GlyphTable& sansGlyphs11();
+const GlyphTable& sansGlyphs15();
+const GlyphTable& sansGlyphs22();

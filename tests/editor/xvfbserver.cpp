@@ -59,7 +59,7 @@ XvfbServer::XvfbServer() {
         const std::string fd = std::to_string(fds[1]);
         // -noreset: by default the server resets when its last client leaves,
         // and a connection made during the reset is refused.
-        execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+        execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1600x1200x24", "-nolisten", "tcp",
               "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "toolkit/bitmapresources.h"
 #include "toolkit/bmpimage.h"
 #include "toolkit/cbitmap.h"
 #include "toolkit/cdrawcontext.h"
+#include "toolkit/textfit.h"
 
 namespace {
 
@@ -165,4 +167,49 @@ TEST(CDrawContext, TextIsCentredAndStaysInsideItsRectangle)
     const CRect clipped = inkBox(narrow, CRect(0, 0, 60, 20), 0xFF000000u);
     EXPECT_GE(clipped.left, 20);
     EXPECT_LE(clipped.right, 30);
+}
+
+TEST(TextFit, NumbersLoseFractionDigitsRoundedThenThePoint)
+{
+    using V = std::vector<std::string>;
+    EXPECT_EQ(shorterNumbers("440.0000"), (V{"440.000", "440.00", "440.0", "440"}));
+    EXPECT_EQ(shorterNumbers("84.6478"), (V{"84.648", "84.65", "84.6", "85"}));
+    EXPECT_EQ(shorterNumbers("999.96"), (V{"1000.0", "1000"}));
+    EXPECT_EQ(shorterNumbers("-0.004"), (V{"0.00", "0.0", "0"})) << "no sign on a zero";
+    EXPECT_EQ(shorterNumbers("-12.5"), (V{"-13"}));
+    EXPECT_EQ(shorterNumbers("440."), (V{"440"}));
+    for (const char* text : {"tri-saw", "Huge!", "-oo", "1000", "1.2.3", ".5", "NaN", ""})
+        EXPECT_TRUE(shorterNumbers(text).empty()) << text;
+}
+
+TEST(CDrawContext, ScaleTwoDoublesEveryPixel)
+{
+    std::vector<uint32_t> px(3 * 2);
+    for (int i = 0; i < 6; ++i)
+        px[size_t(i)] = 0xFF000000u | uint32_t(i + 1);
+    CBitmap* b = new CBitmap(3, 2, px);
+    CDrawContext one(12, 8), two(12, 8, 2);
+    ASSERT_EQ(two.getWidth(), 24);
+    ASSERT_EQ(two.getHeight(), 16);
+    for (CDrawContext* c : {&one, &two}) {
+        c->setClipRect(CRect(0, 0, 11, 8));
+        c->fillRect(CRect(1, 1, 12, 7), CColor(10, 20, 30));
+        c->frameRect(CRect(0, 0, 6, 5), CColor(127, 127, 127));
+        c->drawBitmap(*b, CRect(7, 2, 10, 4), CPoint(0, 0));
+    }
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 24; ++x)
+            ASSERT_EQ(two.getPixel(x, y), one.getPixel(x / 2, y / 2)) << x << "," << y;
+    b->forget();
+
+    // Text at twice the size: the same place, about twice as wide.
+    CDrawContext t1(60, 20), t2(60, 20, 2);
+    const CRect r(10, 3, 40, 17);
+    t1.drawStringCentred("0.50", r, CColor(255, 255, 255), CFontDesc());
+    t2.drawStringCentred("0.50", r, CColor(255, 255, 255), CFontDesc());
+    const CRect i1 = inkBox(t1, CRect(0, 0, 60, 20), 0xFF000000u);
+    const CRect i2 = inkBox(t2, CRect(0, 0, 120, 40), 0xFF000000u);
+    EXPECT_LE(std::abs(i2.width() - 2 * i1.width()), 2);
+    EXPECT_LE(std::abs((i2.left + i2.right) - 2 * (i1.left + i1.right)), 3);
+    EXPECT_LE(std::abs((i2.top + i2.bottom) - 2 * (i1.top + i1.bottom)), 3);
 }

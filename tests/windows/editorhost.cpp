@@ -1,7 +1,8 @@
 // trs-editorhost PLUGIN: a small Windows host for the editor test. It opens
 // the plug-in's editor in a top-level window of its own, idles it from a
 // timer as Windows hosts do, and reports on stdout:
-//   ready X Y                 the editor's top-left corner on the screen
+//   ready X Y W H             the editor's top-left corner on the screen, its size
+//   automation I:V ...        every automation of the gesture, in order
 //   settled                   50 idle rounds later: every control has been drawn
 //   gesture INDEX VALUE N     a finished edit: its automation index, last value, count
 //   display7 TEXT             the filter type text after the gestures
@@ -48,6 +49,10 @@ void checkGestures()
     if (ends.empty())
         return;
     const auto automate = fx->requestsWith(audioMasterAutomate);
+    std::string all;
+    for (const auto& a : automate)
+        all += " " + std::to_string(a.index) + ":" + std::to_string(double(a.opt));
+    report("automation%s", all.c_str());
     if (automate.empty())
         report("gesture -1 0 0");
     else
@@ -67,7 +72,9 @@ LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             if (++idleRounds == 20 && !announced) {
                 POINT origin = {0, 0};
                 ClientToScreen(editorWindow(), &origin);
-                report("ready %ld %ld", origin.x, origin.y);
+                RECT client;
+                GetClientRect(editorWindow(), &client);
+                report("ready %ld %ld %ld %ld", origin.x, origin.y, client.right, client.bottom);
                 announced = true;
                 fx->clearRequests();
             } else if (announced) {
@@ -98,6 +105,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: trs-editorhost PLUGIN [GESTURES] [SECONDS]\n");
         return 2;
     }
+    // As today's hosts are: they see the real system DPI, and Windows does
+    // not stretch their windows.
+    SetProcessDPIAware();
     if (argc > 2)
         gesturesWanted = std::atoi(argv[2]);
     const DWORD seconds = argc > 3 ? DWORD(std::atoi(argv[3])) : 120;
@@ -107,8 +117,11 @@ int main(int argc, char** argv)
         return fail(loaded.message);
     fx = loaded.plugin.get();
     ERect rect{};
-    if (!fx->editorRect(rect) || rect.right - rect.left != 691 || rect.bottom - rect.top != 371)
-        return fail("unexpected editor size");
+    if (!fx->editorRect(rect))
+        return fail("no editor size");
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (!(width == 691 && height == 371) && !(width == 1382 && height == 742))
+        return fail("unexpected editor size " + std::to_string(width) + "x" + std::to_string(height));
     fx->setParameter(1, 0.55f);  // the same state as the Linux editor test's screenshot
 
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -121,7 +134,7 @@ int main(int argc, char** argv)
     if (!RegisterClassW(&wc))
         return fail("RegisterClass");
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame = {0, 0, rect.right - rect.left, rect.bottom - rect.top};
+    RECT frame = {0, 0, width, height};
     AdjustWindowRect(&frame, style, FALSE);
     // Well inside the screen, so a drag can leave the editor upwards.
     host = CreateWindowW(L"TrsEditorHost", L"Tresselin", style, 120, 160, frame.right - frame.left,
@@ -135,9 +148,13 @@ int main(int argc, char** argv)
         return fail("effEditOpen did not answer 1");
     HWND editor = editorWindow();
     RECT client;
-    if (!editor || !GetClientRect(editor, &client) || client.right != 691 || client.bottom != 371 ||
+    if (!editor || !GetClientRect(editor, &client) || client.right != width || client.bottom != height ||
         !IsWindowVisible(editor))
-        return fail("no visible 691x371 child window in the host's window");
+        return fail("no visible child window of the editor's size in the host's window");
+    // Still the size it said before it opened.
+    ERect after{};
+    if (!fx->editorRect(after) || after.right - after.left != width || after.bottom - after.top != height)
+        return fail("the editor's size changed when it opened");
 
     SetTimer(host, kIdleTimer, 20, nullptr);
     const DWORD deadline = GetTickCount() + seconds * 1000;

@@ -42,7 +42,11 @@ long flagsFor(WPARAM keys)
 
 // Client coordinates are signed: a drag that leaves the window to the left
 // or above must arrive as negative numbers, not as 65535.
-CPoint pointOf(LPARAM lParam) { return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); }
+// Then mapped to the layout pixel under them.
+CPoint pointOf(const CFrame& frame, LPARAM lParam)
+{
+    return frame.toLayout(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+}
 
 bool anyButton(WPARAM keys) { return (keys & (MK_LBUTTON | MK_MBUTTON | MK_RBUTTON)) != 0; }
 
@@ -77,7 +81,7 @@ LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         PAINTSTRUCT ps;
         if (HDC dc = BeginPaint(hwnd, &ps)) {
             const RECT& p = ps.rcPaint;
-            frame.redrawRect(CRect(p.left, p.top, p.right, p.bottom));
+            frame.redrawRect(frame.toLayout(CRect(p.left, p.top, p.right, p.bottom)));
             blit(dc, frame, impl->info);
             EndPaint(hwnd, &ps);
         }
@@ -93,11 +97,11 @@ LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             impl->dragging = true;
             SetCapture(hwnd);
         }
-        frame.onMouseDown(pointOf(lParam), flags);
+        frame.onMouseDown(pointOf(frame, lParam), flags);
         return 0;
     }
     case WM_MOUSEMOVE:
-        frame.onMouseMoved(pointOf(lParam), flagsFor(wParam));
+        frame.onMouseMoved(pointOf(frame, lParam), flagsFor(wParam));
         return 0;
     case WM_LBUTTONUP:
     case WM_MBUTTONUP:
@@ -106,7 +110,7 @@ LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             impl->dragging = false;
             ReleaseCapture();
         }
-        frame.onMouseUp(pointOf(lParam), flagsFor(wParam));
+        frame.onMouseUp(pointOf(frame, lParam), flagsFor(wParam));
         return 0;
     case WM_CAPTURECHANGED:
         // Someone else took the mouse mid-drag: end the gesture here, or the
@@ -117,7 +121,7 @@ LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             POINT p;
             GetCursorPos(&p);
             ScreenToClient(hwnd, &p);
-            frame.onMouseUp(CPoint(p.x, p.y), 0);
+            frame.onMouseUp(frame.toLayout(p.x, p.y), 0);
         }
         return 0;
     case WM_NCDESTROY:
@@ -177,7 +181,8 @@ PlatformWindow* Win32Window::create(CFrame& frame, void* parent)
     const HRESULT ole = OleInitialize(nullptr);
     impl->oleInitialised = SUCCEEDED(ole);
 
-    const CRect& r = frame.getViewSize();
+    // The window and the DIB are the buffer's size: the layout times the scale.
+    const CRect r(0, 0, frame.getDrawContext().getWidth(), frame.getDrawContext().getHeight());
     BITMAPINFOHEADER& h = impl->info.bmiHeader;
     h.biSize = sizeof h;
     h.biWidth = r.width();
@@ -237,7 +242,8 @@ void Win32Window::flush(const std::vector<CRect>& region)
     HDC dc = GetDC(impl->window);
     if (!dc)
         return;
-    for (const CRect& r : region) {
+    for (const CRect& layout : region) {
+        const CRect r = impl->frame->toWindow(layout);
         const int saved = SaveDC(dc);
         IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
         blit(dc, *impl->frame, impl->info);

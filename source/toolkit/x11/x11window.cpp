@@ -88,7 +88,8 @@ PlatformWindow* X11Window::create(CFrame& frame, void* parent)
         XCloseDisplay(display);
         return nullptr;
     }
-    const CRect& r = frame.getViewSize();
+    // The window and its image are the buffer's size: the layout times the scale.
+    const CRect r(0, 0, frame.getDrawContext().getWidth(), frame.getDrawContext().getHeight());
     XSetWindowAttributes attrs = {};
     attrs.background_pixel = 0;
     attrs.border_pixel = 0;
@@ -159,19 +160,19 @@ void X11Window::handle(void* ev)
     CFrame& frame = *impl->frame;
     switch (e.type) {
     case Expose:
-        frame.redrawRect(CRect(e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width,
-                               e.xexpose.y + e.xexpose.height));
+        frame.redrawRect(frame.toLayout(CRect(e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width,
+                                              e.xexpose.y + e.xexpose.height)));
         break;
     case ButtonPress:
         if (e.xbutton.button >= Button1 && e.xbutton.button <= Button3)
-            frame.onMouseDown(CPoint(e.xbutton.x, e.xbutton.y), flagsFor(e.xbutton.state, e.xbutton.button));
+            frame.onMouseDown(frame.toLayout(e.xbutton.x, e.xbutton.y), flagsFor(e.xbutton.state, e.xbutton.button));
         break;
     case MotionNotify:
-        frame.onMouseMoved(CPoint(e.xmotion.x, e.xmotion.y), flagsFor(e.xmotion.state, 0));
+        frame.onMouseMoved(frame.toLayout(e.xmotion.x, e.xmotion.y), flagsFor(e.xmotion.state, 0));
         break;
     case ButtonRelease:
         if (e.xbutton.button >= Button1 && e.xbutton.button <= Button3)
-            frame.onMouseUp(CPoint(e.xbutton.x, e.xbutton.y), flagsFor(e.xbutton.state, 0));
+            frame.onMouseUp(frame.toLayout(e.xbutton.x, e.xbutton.y), flagsFor(e.xbutton.state, 0));
         break;
     case DestroyNotify:
         if (e.xdestroywindow.window == impl->window)
@@ -207,9 +208,11 @@ void X11Window::flush(const std::vector<CRect>& region)
     if (impl->gone || !impl->image)
         return;
     QuietErrors quiet(impl->display);
-    for (const CRect& r : region)
+    for (const CRect& layout : region) {
+        const CRect r = impl->frame->toWindow(layout);
         XPutImage(impl->display, impl->window, impl->gc, impl->image, r.left, r.top, r.left, r.top,
                   unsigned(r.width()), unsigned(r.height()));
+    }
     if (!quiet.sync())
         impl->gone = true;
 }
