@@ -32,6 +32,7 @@ public:
     long getKnobMode() const;
     const CRect& getViewSize() const { return size; }
     bool hasWindow() const { return window != nullptr; }
+    void* getSystemWindow() const;
 
     // Draws the changed views, then shows what changed.
     void idle();
