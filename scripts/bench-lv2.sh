@@ -3,7 +3,9 @@
 # run over one LV2_PATH: Zam's plug-ins and Ardour's own. Prints lv2bench's
 # lines (seconds for the whole run, and what it skipped and why) and ns per
 # frame. lv2bench offers no options feature, and DPF-built plug-ins (every
-# Zam one) require it: lv2bench says so and skips them.
+# Zam one) require it: lv2bench says so and skips them. trs-lv2-bench, which
+# offers it, then times Tresselin and the Zam peers in one run (best of 5 over
+# 20 s of trs-bench's input).
 #
 #   BENCH_BUILD_DIR=dir  an already built tree instead of build/
 #   BENCH_FRAMES, BENCH_BLOCK  frames per plug-in (20 s at 44.1 kHz) and block size
@@ -29,4 +31,10 @@ LV2_PATH=$path lv2bench -b "$block" -n "$frames" 2>&1 | while read -r first rest
     echo "$first $rest"
   fi
 done
+echo
+echo "trs-lv2-bench (best of ${BENCH_REPS:-5}, 512-frame blocks):"
+uris=(urn:tresselin:lv2)
+for peer in ZamDynamicEQ ZamTube ZamComp; do [ -d "$path/$peer.lv2" ] && uris+=("urn:zamaudio:$peer"); done
+cmake --build "$build" --target trs-lv2-bench >&2
+LV2_PATH=$path "$build/bench/trs-lv2-bench" --reps "${BENCH_REPS:-5}" "${uris[@]}"
 echo "Load average while measuring: $(cut -d' ' -f1-3 /proc/loadavg)"
