@@ -19,6 +19,21 @@ using namespace trs;
 using trs::lv2test::LilvHost;
 using trs::lv2test::Midi;
 
+// Counts the allocations made while a test asks for it. Not under the
+// sanitizers, which bring their own malloc.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#define TRS_COUNT_ALLOCATIONS 1
+extern "C" void* __libc_malloc(size_t);
+namespace {
+thread_local bool countAllocations = false;
+thread_local int allocations = 0;
+}  // namespace
+extern "C" void* malloc(size_t n) {
+    if (countAllocations) ++allocations;
+    return __libc_malloc(n);
+}
+#endif
+
 namespace {
 
 struct Render {
@@ -183,4 +198,35 @@ TEST_F(Lv2BadInput, AtomSizesThatLieAreSkipped) {
     EXPECT_EQ(differing(run(sequenceWith(1, 17)), vst), 0u) << "a size just past the end";
     c.notes.clear();
     EXPECT_EQ(differing(run(sequenceWith(0, 0x7FFFFFFFu)), renderVst(c)), 0u) << "a lie in the first event";
+}
+
+// run() is the audio thread's: changed controls, notes and a full block, and
+// not one allocation (the effect's and the wrapper's work included).
+TEST_F(Lv2BadInput, RunDoesNotAllocate) {
+#ifndef TRS_COUNT_ALLOCATIONS
+    GTEST_SKIP() << "allocations are not counted under a sanitizer";
+#else
+    const uint32_t midiType = host->urid(LV2_MIDI__MidiEvent);
+    std::vector<uint64_t> buffer(4 + 3 * 300, 0);  // more notes than one list holds
+    auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(buffer.data());
+    seq->atom.type = host->urid(LV2_ATOM__Sequence);
+    seq->atom.size = sizeof(LV2_Atom_Sequence_Body) + 300 * 24;
+    for (int e = 0; e < 300; ++e) {
+        auto* ev = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<uint8_t*>(&seq->body) +
+                                                    sizeof(LV2_Atom_Sequence_Body) + 24 * e);
+        ev->time.frames = e % kN;
+        ev->body.type = midiType;
+        ev->body.size = 3;
+        const uint8_t note[3] = {uint8_t(e % 2 ? 0x80 : 0x90), uint8_t(40 + e % 50), 100};
+        std::memcpy(ev + 1, note, 3);
+    }
+    for (int block = 0; block < 20; ++block) {
+        for (int i = 0; i < kNumParams; ++i) host->setControl(i, (float)((block * 7 + i) % 10) / 9.0f);
+        allocations = 0;
+        countAllocations = true;
+        host->runWithSequence(seq, inL.data(), inR.data(), outL.data(), outR.data(), kN);
+        countAllocations = false;
+        ASSERT_EQ(allocations, 0) << "block " << block;
+    }
+#endif
 }
