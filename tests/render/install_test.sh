@@ -24,7 +24,8 @@ cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 [ -x "$scratch/prefix/bin/tresselin-render" ] || fail "no bin/tresselin-render under the prefix"
 # The installed bundle is whole: lilv finds the plug-in and its UI in it.
 if command -v lv2info >/dev/null; then
-  LV2_PATH="$scratch/prefix/lib/lv2" lv2info urn:tresselin:lv2 | grep -q "Binary: .*/lib/lv2/Tresselin.lv2/tresselin_ui.so" ||
+  info="$(LV2_PATH="$scratch/prefix/lib/lv2" lv2info urn:tresselin:lv2)" || fail "lv2info failed on the installed bundle"
+  grep -q "Binary: .*/lib/lv2/Tresselin.lv2/tresselin_ui.so" <<<"$info" ||
     fail "lv2info does not find the installed bundle with its UI"
 fi
 list="$("$scratch/prefix/bin/tresselin-render" --list)"
