@@ -164,7 +164,7 @@ TEST_F(Lv2BadInput, UnconnectedBuffersGiveSilence) {
 TEST_F(Lv2BadInput, AtomSizesThatLieAreSkipped) {
     const uint32_t midiType = host->urid(LV2_MIDI__MidiEvent);
     auto sequenceWith = [&](uint32_t lieAt, uint32_t lie) {
-        std::vector<uint64_t> buffer(16, 0);
+        std::vector<uint64_t> buffer(8, 0);  // exactly the sequence: nothing to read beyond it
         auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(buffer.data());
         seq->atom.type = host->urid(LV2_ATOM__Sequence);
         seq->atom.size = sizeof(LV2_Atom_Sequence_Body) + 2 * 24;
