@@ -3,7 +3,6 @@
 // run's MIDI events are delivered before the block at their frames, then the
 // whole run is one processReplacing call.
 #include <lv2/atom/atom.h>
-#include <lv2/atom/util.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
 #include <lv2/urid/urid.h>
@@ -119,12 +118,12 @@ void Lv2Effect::flushEvents() {
 void Lv2Effect::deliverEvents(uint32_t frames) {
     if (!midiIn || !midiEvent) return;
     // Every size is checked against what the sequence claims to hold; an
-    // event that runs past it ends the reading.
-    const uint32_t total = midiIn->atom.size;
-    if (total < sizeof(LV2_Atom_Sequence_Body)) return;
+    // event that runs past it ends the reading. The last event's padding
+    // need not be counted, so the position may step past the end.
+    const size_t total = midiIn->atom.size;
     const auto* body = reinterpret_cast<const uint8_t*>(&midiIn->body);
     size_t at = sizeof(LV2_Atom_Sequence_Body);
-    while (total - at >= sizeof(LV2_Atom_Event)) {
+    while (at + sizeof(LV2_Atom_Event) <= total) {
         const auto* event = reinterpret_cast<const LV2_Atom_Event*>(body + at);
         const uint32_t size = event->body.size;
         if (size > total - at - sizeof(LV2_Atom_Event)) break;
@@ -137,7 +136,7 @@ void Lv2Effect::deliverEvents(uint32_t frames) {
             const auto* bytes = reinterpret_cast<const char*>(event + 1);
             for (uint32_t b = 0; b < 3; ++b) m.midiData[b] = b < size ? bytes[b] : 0;
         }
-        at += lv2_atom_pad_size((uint32_t)sizeof(LV2_Atom_Event) + size);
+        at += (sizeof(LV2_Atom_Event) + size + 7) & ~(size_t)7;  // in size_t: no wrap to 0
     }
     flushEvents();
 }
