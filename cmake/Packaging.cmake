@@ -1,8 +1,10 @@
 # Install rules and the release archive for the plug-in and tresselin-render.
 #
-#   cmake --install build                 plug-in into <prefix>/lib/vst, tool into <prefix>/bin
+#   cmake --install build                 plug-in into <prefix>/lib/vst, the LV2 bundle into
+#                                         <prefix>/lib/lv2, tool into <prefix>/bin
 #   -DTRESSELIN_USER_INSTALL=ON, or a prefix under $HOME:
-#                                         plug-in into ~/.vst, where Linux hosts look per user
+#                                         plug-in into ~/.vst and the bundle into ~/.lv2,
+#                                         where Linux hosts look per user
 #   cmake --build build --target dist     build/dist/: the Linux archive, the Windows zip (built
 #                                         by the cross-build trees), the .deb and SHA256SUMS;
 #                                         dist-linux, dist-windows, dist-deb make one each
@@ -64,9 +66,11 @@ endif()
 # Cached so that the rules below, run from the top directory, see them too.
 if(TRESSELIN_USER_INSTALL OR _trs_user_prefix)
   set(TRESSELIN_VST_DIR "${_trs_home}/.vst" CACHE INTERNAL "")
+  set(TRESSELIN_LV2_DIR "${_trs_home}/.lv2" CACHE INTERNAL "")
   set(TRESSELIN_VST_INSTALLED_PATH "${TRESSELIN_VST_DIR}/Tresselin${CMAKE_SHARED_MODULE_SUFFIX}" CACHE INTERNAL "")
 else()
   set(TRESSELIN_VST_DIR "lib/vst" CACHE INTERNAL "")
+  set(TRESSELIN_LV2_DIR "lib/lv2" CACHE INTERNAL "")
   set(TRESSELIN_VST_INSTALLED_PATH "${CMAKE_INSTALL_PREFIX}/lib/vst/Tresselin${CMAKE_SHARED_MODULE_SUFFIX}"
       CACHE INTERNAL "")
 endif()
@@ -77,6 +81,13 @@ function(trs_packaging_rules)
     return()
   endif()
   install(TARGETS Tresselin LIBRARY DESTINATION "${TRESSELIN_VST_DIR}" RUNTIME DESTINATION "${TRESSELIN_VST_DIR}")
+  set(lv2files "")
+  set(lv2deb "")
+  if(TARGET tresselin_lv2)
+    install(DIRECTORY "${TRESSELIN_LV2_BUNDLE}" DESTINATION "${TRESSELIN_LV2_DIR}" USE_SOURCE_PERMISSIONS)
+    set(lv2files ";${TRESSELIN_LV2_BUNDLE}=lib/lv2/Tresselin.lv2")
+    set(lv2deb ${TRESSELIN_LV2_BUNDLE})
+  endif()
   if(NOT TARGET tresselin-render)
     return()
   endif()
@@ -100,7 +111,7 @@ function(trs_packaging_rules)
   configure_file(${root}/resources/dist/README-linux.txt.in ${readme} @ONLY)
   add_custom_target(dist-linux
     COMMAND ${pack} -DNAME=${linux} -DOUT=${distdir}/${linux}.tar.gz -DFORMAT=tar.gz
-      "-DFILES=$<TARGET_FILE:Tresselin>=lib/vst/Tresselin.so;$<TARGET_FILE:tresselin-render>=bin/tresselin-render;${readme}=README.txt;${notice}=NOTICES/LICENSE-LiberationSans.txt"
+      "-DFILES=$<TARGET_FILE:Tresselin>=lib/vst/Tresselin.so;$<TARGET_FILE:tresselin-render>=bin/tresselin-render;${readme}=README.txt;${notice}=NOTICES/LICENSE-LiberationSans.txt${lv2files}"
       ${packer}
     DEPENDS Tresselin tresselin-render
     COMMENT "Packing ${linux}.tar.gz"
@@ -108,10 +119,15 @@ function(trs_packaging_rules)
 
   add_custom_target(dist-deb
     COMMAND bash ${root}/cmake/make-deb.sh ${version} $<TARGET_FILE:Tresselin>
-      $<TARGET_FILE:tresselin-render> ${notice} ${distdir}/tresselin_${version}_amd64.deb
+      $<TARGET_FILE:tresselin-render> ${notice} ${distdir}/tresselin_${version}_amd64.deb ${lv2deb}
     DEPENDS Tresselin tresselin-render
     COMMENT "Packing tresselin_${version}_amd64.deb"
     VERBATIM)
+
+  if(lv2deb)
+    add_dependencies(dist-linux tresselin_lv2)
+    add_dependencies(dist-deb tresselin_lv2)
+  endif()
 
   # The Windows DLLs come from the two cross-build trees, configured and
   # brought up to date here (scripts/setup-windows-deps.sh installs the

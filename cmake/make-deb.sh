@@ -74,7 +74,8 @@ Description: audio effect plug-in turning loudness into synthesis
  and cutoff toward the last note played.
  .
  This package holds the plug-in for Linux hosts that load VST plug-ins from
- /usr/lib/vst, and tresselin-render, which renders audio files through any
+ /usr/lib/vst, the same plug-in for LV2 hosts in /usr/lib/lv2, and
+ tresselin-render, which renders audio files through any
  VST 2.4 plug-in from the command line.
 EOF
 (cd "$root" && find usr -type f -print0 | sort -z | xargs -0 md5sum >DEBIAN/md5sums)

@@ -12,6 +12,7 @@ packages=(
   dpf-plugins-vst zam-plugins midicsv valgrind hyperfine
   dpkg-dev help2man lintian
   ardour
+  lv2-dev lilv-utils liblilv-dev libsuil-dev
 )
 packages+=("$@")
 

@@ -21,6 +21,8 @@ CFrame::~CFrame()
         background->forget();
 }
 
+void* CFrame::getSystemWindow() const { return window ? window->systemWindow() : nullptr; }
+
 void CFrame::setBackground(CBitmap* bitmap)
 {
     if (bitmap)

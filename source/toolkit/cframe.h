@@ -40,6 +40,7 @@ public:
     // Layout to window pixels.
     CRect toWindow(const CRect& layoutRect) const;
     bool hasWindow() const { return window != nullptr; }
+    void* getSystemWindow() const;
 
     // Draws the changed views, then shows what changed.
     void idle();

@@ -17,6 +17,9 @@ public:
     virtual void dispatchOnePaint() = 0;
     // Puts the given parts of the frame's buffer on screen.
     virtual void flush(const std::vector<CRect>& region) = 0;
+    // The platform's id of our window (an X11 Window, an HWND), for hosts
+    // that must be handed the editor's own window; null where there is none.
+    virtual void* systemWindow() const { return nullptr; }
 
     using Factory = PlatformWindow* (*)(CFrame& frame, void* parent);
     // The factory in use: the platform's own unless a test set another

@@ -30,7 +30,18 @@ local cases = {
 		[0] = 0.8, [1] = 0.5, [2] = 0.3, [3] = 0.5, [9] = 0.9, [15] = 0.0 } },
 	automated = { kind = "automated", params = { [14] = 0.0 }, automate = 15 },
 }
+-- FilterType stepped through LP, HP, BP and back, on discrete automation.
+-- Ardour keeps the points in beats (a tick is 12.5 frames at 120 bpm and
+-- 48 kHz): each change sits on a tick that is also a block start of the
+-- dummy backend's 1024 frames, so every block sees one value.
+cases.stepped = { kind = "stepped", params = { [5] = 0.35, [6] = 0.6, [7] = 0.0, [14] = 0.9, [15] = 0.3 },
+	steps = { { 25 * 1024, 7, 0.5 }, { 50 * 1024, 7, 1.0 }, { 75 * 1024, 7, 0.0 } } }
 local c = assert (cases[name], "no case " .. name)
+
+-- TRS_LV2_URI loads the LV2 edition by its URI instead of the VST plug-in.
+local lv2uri = os.getenv ("TRS_LV2_URI")
+local ptype = lv2uri and ARDOUR.PluginType.LV2 or ARDOUR.PluginType.LXVST
+local pname = lv2uri or "Tresselin"
 
 local backend = AudioEngine:set_backend ("None (Dummy)", "", "")
 assert (backend, "no dummy backend")
@@ -39,7 +50,7 @@ assert (AudioEngine:start (false) == 0, "the engine did not start")
 -- Only with the engine running: Ardour 7.3 crashes listing plug-ins before.
 local listed = false
 for p in ARDOUR.LuaAPI.list_plugins ():iter () do
-	if p.name == "Tresselin" and p.type == ARDOUR.PluginType.LXVST then listed = true end
+	if p.type == ptype and (p.name == "Tresselin" or p.unique_id == lv2uri) then listed = true end
 end
 print ("TRS-LISTED", listed)
 assert (listed, "Tresselin is not among Ardour's plug-ins")
@@ -61,21 +72,31 @@ assert (track:add_processor_by_index (gen, 0, nil, true) == 0)
 ARDOUR.LuaAPI.set_processor_param (gen, 0, start)
 ARDOUR.LuaAPI.set_processor_param (gen, 1, length)
 
-local fx = ARDOUR.LuaAPI.new_plugin (Session, "Tresselin", ARDOUR.PluginType.LXVST, "")
+local fx = ARDOUR.LuaAPI.new_plugin (Session, pname, ptype, "")
 assert (not fx:isnil (), "Ardour could not instantiate Tresselin")
 assert (track:add_processor_by_index (fx, 1, nil, true) == 0)
 local plugin = fx:to_insert ():plugin (0)
 
+-- The control inputs: an LV2 plug-in's audio and MIDI ports count too.
+local controls = {}
+for i = 0, plugin:parameter_count () - 1 do
+	if plugin:parameter_is_control (i) and plugin:parameter_is_input (i) then controls[#controls + 1] = i end
+end
 local pf = assert (io.open (work .. "/params.txt", "w"))
-pf:write (string.format ("count\t%d\n", plugin:parameter_count ()))
-for i = 0, plugin:parameter_count () - 1 do pf:write (param_line (plugin, i) .. "\n") end
+pf:write (string.format ("count\t%d\n", #controls))
+for _, i in ipairs (controls) do pf:write (param_line (plugin, i) .. "\n") end
 pf:close ()
 
 local casefile = assert (io.open (work .. "/" .. name .. ".case.txt", "w"))
 casefile:write (string.format ("case\t%s\t%s\t%d\t%d\t%d\n", name, c.kind, start, length, rate))
-for i, v in pairs (c.params) do
-	assert (ARDOUR.LuaAPI.set_processor_param (fx, i, v), "cannot set parameter " .. i)
-	casefile:write (string.format ("set\t%d\t%.9g\n", i, v))
+-- In index order: the LV2 edition applies changed ports in that order, and
+-- the reference render follows the order written here.
+for i = 0, 17 do
+	local v = c.params[i]
+	if v then
+		assert (ARDOUR.LuaAPI.set_processor_param (fx, i, v), "cannot set parameter " .. i)
+		casefile:write (string.format ("set\t%d\t%.9g\n", i, v))
+	end
 end
 if c.automate then
 	local al, cl, pd = ARDOUR.LuaAPI.plugin_automation (fx, c.automate)
@@ -88,7 +109,25 @@ if c.automate then
 	ac:set_automation_state (ARDOUR.AutoState.Play)
 	casefile:write (string.format ("automated\t%d\n", c.automate))
 end
-for i = 0, plugin:parameter_count () - 1 do
+if c.steps then
+	local index = c.steps[1][2]
+	local al, cl, pd = ARDOUR.LuaAPI.plugin_automation (fx, index)
+	assert (not al:isnil (), "no automation list")
+	assert (cl:set_interpolation (Evoral.InterpolationStyle.Discrete), "no discrete automation")
+	cl:add (Temporal.timepos_t (start), c.params[index], false, false)
+	for _, s in ipairs (c.steps) do
+		cl:add (Temporal.timepos_t (start + s[1]), s[3], false, false)
+		casefile:write (string.format ("step\t%d\t%d\t%.9g\n", s[1], s[2], s[3]))
+	end
+	local ac = fx:to_automatable ():automation_control (
+		Evoral.Parameter (ARDOUR.AutomationType.PluginAutomation, 0, index), false)
+	assert (not ac:isnil (), "no automation control")
+	ac:set_automation_state (ARDOUR.AutoState.Play)
+	for ev in cl:events ():iter () do
+		casefile:write (string.format ("point\t%s\t%.9g\n", ev.when:str (), ev.value))
+	end
+end
+for _, i in ipairs (controls) do
 	casefile:write (string.format ("value\t%d\t%.9g\n", i, ARDOUR.LuaAPI.get_processor_param (fx, i)))
 end
 casefile:close ()

@@ -13,6 +13,7 @@ if [[ "$vstdir" = /* ]]; then
   # A per-user build: stage it rather than write into the real ~/.vst.
   DESTDIR="$scratch/dest" cmake --install "$build" --prefix /usr/local >/dev/null
   [ -f "$scratch/dest$vstdir/Tresselin.so" ] || fail "no Tresselin.so in $vstdir"
+  [ -f "$scratch/dest${vstdir%/.vst}/.lv2/Tresselin.lv2/manifest.ttl" ] || fail "no Tresselin.lv2 in ~/.lv2"
   [ -x "$scratch/dest/usr/local/bin/tresselin-render" ] || fail "no bin/tresselin-render"
   echo "install (per user, staged): ok"
   exit 0
@@ -21,6 +22,12 @@ fi
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 [ -f "$scratch/prefix/lib/vst/Tresselin.so" ] || fail "no lib/vst/Tresselin.so under the prefix"
 [ -x "$scratch/prefix/bin/tresselin-render" ] || fail "no bin/tresselin-render under the prefix"
+# The installed bundle is whole: lilv finds the plug-in and its UI in it.
+if command -v lv2info >/dev/null; then
+  info="$(LV2_PATH="$scratch/prefix/lib/lv2" lv2info urn:tresselin:lv2)" || fail "lv2info failed on the installed bundle"
+  grep -q "Binary: .*/lib/lv2/Tresselin.lv2/tresselin_ui.so" <<<"$info" ||
+    fail "lv2info does not find the installed bundle with its UI"
+fi
 list="$("$scratch/prefix/bin/tresselin-render" --list)"
 grep -q "^plug-in:  $scratch/prefix/lib/vst/Tresselin.so\$" <<<"$list" || fail "installed tool did not use the installed plug-in: $list"
 grep -q "^name:     Tresselin\$" <<<"$list" || fail "installed plug-in not listed: $list"
@@ -28,7 +35,8 @@ grep -q "^name:     Tresselin\$" <<<"$list" || fail "installed plug-in not liste
 cmake --build "$build" --target dist-linux dist-deb >/dev/null
 archive="$(ls "$build"/dist/tresselin-*-linux-x86_64.tar.gz)"
 contents="$(tar tzf "$archive")"
-for f in bin/tresselin-render lib/vst/Tresselin.so README.txt NOTICES/LICENSE-LiberationSans.txt; do
+for f in bin/tresselin-render lib/vst/Tresselin.so lib/lv2/Tresselin.lv2/manifest.ttl lib/lv2/Tresselin.lv2/tresselin.ttl \
+         lib/lv2/Tresselin.lv2/tresselin_dsp.so lib/lv2/Tresselin.lv2/tresselin_ui.so README.txt NOTICES/LICENSE-LiberationSans.txt; do
   grep -q "/$f\$" <<<"$contents" || fail "$f missing from $archive"
 done
 mkdir "$scratch/unpacked"
@@ -43,7 +51,8 @@ echo "install and dist: ok"
 # error.
 deb="$(ls "$build"/dist/tresselin_*_amd64.deb)"
 listing="$(dpkg-deb -c "$deb")"
-for f in ./usr/lib/vst/Tresselin.so ./usr/bin/tresselin-render ./usr/share/man/man1/tresselin-render.1.gz \
+for f in ./usr/lib/vst/Tresselin.so ./usr/lib/lv2/Tresselin.lv2/tresselin_dsp.so ./usr/lib/lv2/Tresselin.lv2/manifest.ttl \
+         ./usr/bin/tresselin-render ./usr/share/man/man1/tresselin-render.1.gz \
          ./usr/share/doc/tresselin/copyright; do
   grep -q " $f\$" <<<"$listing" || fail "$f missing from $deb"
 done

@@ -154,6 +154,8 @@ X11Window::~X11Window()
 
 unsigned long X11Window::windowId() const { return impl->window; }
 
+void* X11Window::systemWindow() const { return reinterpret_cast<void*>(uintptr_t(impl->window)); }
+
 void X11Window::handle(void* ev)
 {
     XEvent& e = *static_cast<XEvent*>(ev);

@@ -15,6 +15,7 @@ public:
     void processEvents() override;
     void dispatchOnePaint() override;
     void flush(const std::vector<CRect>& region) override;
+    void* systemWindow() const override;
 
     // Our window's id, for tests.
     unsigned long windowId() const;
