@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$1 runs=$2
 shift 2
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(dispatch audio events midifile options editor)
+[ ${#names[@]} -gt 0 ] || names=(dispatch audio events midifile options lv2 editor)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 for n in "${names[@]}"; do

@@ -11,7 +11,7 @@ build=${1:-$here/../build-fuzz}
 seconds=${2:-120}
 shift $(( $# < 2 ? $# : 2 ))
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(dispatch audio events editor midifile options)
+[ ${#names[@]} -gt 0 ] || names=(dispatch audio events editor midifile options lv2)
 cxx=${TRS_FUZZ_CXX:-clang++}
 cc=${TRS_FUZZ_CC:-clang}
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_C_COMPILER="$cc" >/dev/null
