@@ -6,7 +6,8 @@
 // start, written back once at the end). The dry pair's level is measured
 // once for both followers, the cutoff glide stepped once for both filters
 // (they share every setting), and the shaper and the filters run on both
-// channels side by side.
+// channels side by side. Each frame's filters run two frames behind the
+// rest of its work (see the loop at the end).
 #include <cstring>
 #include <initializer_list>
 
@@ -84,7 +85,7 @@ void Tresselin::processBlock(const float* in1, const float* in2, float* out1, fl
 
     // Everything up to the filters' input and coefficients: none of it
     // depends on the filters' state.
-    auto prepare = [&](VstInt32 n, FrameAhead& f) __attribute__((always_inline)) {
+    auto prepare = [&](VstInt32 n, FrameAhead& f) TRS_STAGE {
         // A NaN or infinity from the host counts as silence, on the dry
         // path too: passed on, it would reach the next plug-in or the speakers.
         const float dryFrame[2] = {finiteOrZero(in1[n]), finiteOrZero(in2[n])};
@@ -120,7 +121,7 @@ void Tresselin::processBlock(const float* in1, const float* in2, float* out1, fl
         f.feedback = coef.feedback;
     };
     // The filters and the output: the one chain carried from frame to frame.
-    auto finish = [&](VstInt32 n, const FrameAhead& f) __attribute__((always_inline)) {
+    auto finish = [&](VstInt32 n, const FrameAhead& f) TRS_STAGE {
         const StereoPair filtered = runStages<StereoPair, StereoPair>(stages, f.shaped, f.poleCoef, f.stageCoef,
                                                                       f.feedback, mode, headroom);
         const __m128 out = _mm_cvtpd_ps((dryPair * f.dry + filtered).v);
@@ -130,17 +131,16 @@ void Tresselin::processBlock(const float* in1, const float* in2, float* out1, fl
 
     // Software pipelined: the filters' chain of frame n waits for frame n-1
     // at every step, and frame n + ahead's other work, issued between, runs
-    // in its shadow instead of after it.
-    constexpr VstInt32 ahead = 4;
+    // in its shadow instead of after it. Two frames ahead hide as much as
+    // four or eight did, and cost less to fill in short blocks.
+    constexpr VstInt32 ahead = 2;
     FrameAhead ring[ahead];
     const VstInt32 lead = sampleFrames < ahead ? sampleFrames : ahead;
     for (VstInt32 n = 0; n < lead; n++) prepare(n, ring[n]);
     VstInt32 n = 0;
     for (; n + ahead < sampleFrames; n++) {
-        FrameAhead& slot = ring[n % ahead];
-        const FrameAhead f = slot;
-        prepare(n + ahead, slot);
-        finish(n, f);
+        finish(n, ring[n % ahead]);
+        prepare(n + ahead, ring[n % ahead]);
     }
     for (; n < sampleFrames; n++) finish(n, ring[n % ahead]);
 
