@@ -7,7 +7,9 @@
 set -euo pipefail
 run=$1 prefix=$2 hostexe=$3 plugin=$4 reference=$5 out=$6
 mkdir -p "$out"
-rm -f "$out"/editor.png "$out"/diff.png "$out"/host.log
+# The display file too: a stale one from the last run could be read before
+# the new server's redirection empties it, naming a display that is gone.
+rm -f "$out"/editor.png "$out"/diff.png "$out"/host.log "$out"/display
 
 # Xvfb picks a free display itself and names it once it is ready; our test
 # programs start their servers one at a time, or two could pick one display.
@@ -32,6 +34,12 @@ exec 9>&-
 
 fail() { echo "editor-test: $*"; echo "--- host log:"; cat "$out/host.log" || true; exit 1; }
 
+# The prefix's server stays up for a minute after the headless tests, and
+# their session's desktop has no display: the host's window could not be
+# made there. End it (this test runs alone), so that the host's session
+# starts on our display.
+WINEPREFIX=$prefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+WINEPREFIX=$prefix /usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
 TRS_WINE_DISPLAY=$display "$run" "$prefix" "$hostexe" "$plugin" 3 300 >"$out/host.log" 2>&1 &
 host=$!
 
