@@ -1,8 +1,15 @@
 // trs-bench: nanoseconds per stereo frame of processReplacing at 44100 Hz in
 // 512-frame blocks, for Tresselin and peer plug-ins, side by side.
 //
-//   trs-bench [--reps N] [--seconds S] [--case|--only NAME] [--instructions] PLUGIN...
+//   trs-bench [--reps N] [--seconds S] [--case|--only NAME] [--block N] [--instructions] PLUGIN...
 //   trs-bench --digest PLUGIN...
+//
+// Each run of a case is followed by the same input in short blocks (16
+// frames, or --block N) and, for Tresselin, by the filter's latency floor
+// (see floorRun), so that the three are compared under the same load; each
+// figure is the best of the runs. Times are the thread's CPU time: on a
+// machine shared with other work, the time the scheduler gives to other
+// processes is not counted.
 //
 // With --instructions the timed loop is bracketed for callgrind
 // (valgrind --tool=callgrind --instr-atstart=no), which then counts only it.
@@ -12,9 +19,10 @@
 // sizes, mono input, no second output): two builds that print the same
 // lines produced the same bits.
 #include <valgrind/callgrind.h>
+#include <xmmintrin.h>
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "dsp/moogfilter.h"
 #include "tools/host/plugininstance.h"
 
 using trs::host::EventList;
@@ -58,6 +67,13 @@ std::vector<float> makeInput(int frames, uint32_t seed) {
     return v;
 }
 
+// Nanoseconds of CPU time this thread has used.
+double cpuNow() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return (double)t.tv_sec * 1e9 + (double)t.tv_nsec;
+}
+
 bool isTresselin(PluginInstance& fx) { return fx.effectName() == "Tresselin"; }
 
 void applyBusy(PluginInstance& fx) {
@@ -71,58 +87,102 @@ void applyBusy(PluginInstance& fx) {
 }
 
 void run(PluginInstance& fx, std::vector<float>& l, std::vector<float>& r, std::vector<float>& ol,
-         std::vector<float>& orr, int frames) {
-    for (int start = 0; start < frames; start += kBlock) {
-        const int n = std::min(kBlock, frames - start);
+         std::vector<float>& orr, int frames, int block = kBlock) {
+    for (int start = 0; start < frames; start += block) {
+        const int n = std::min(block, frames - start);
         float* ins[] = {l.data() + start, r.data() + start};
         float* outs[] = {ol.data() + start, orr.data() + start};
         fx.effect()->processReplacing(fx.effect(), ins, outs, n);
     }
 }
 
+// The latency floor of Tresselin's chain: the filter's own kernel on both
+// channels packed as the block loop packs them, with the input and the
+// coefficients ready beforehand, so that nothing but the operations carried
+// from frame to frame (feedback product, four stages with their roundings,
+// the cubic, the output rounding and the finiteness branch) takes time. No
+// structure of the block loop can run faster than this.
+double floorRun(const std::vector<StereoPair>& in, std::vector<float>& ol, std::vector<float>& orr) {
+    // Settings read at run time, as the chain reads them.
+    static volatile float cutoff = 0.5f;
+    static volatile int32_t mode = filtermode::lowPass;
+    FilterCoefficients c;
+    updateCoefficients(c, cutoff);
+    const double p = c.poleCoef, k = c.stageCoef, feedback = c.feedback;
+    const int32_t m = mode;
+    const StereoPair headroom(3.0);
+    FilterStagesOf<StereoPair> stages;
+    const unsigned csr = _mm_getcsr();
+    _mm_setcsr(csr | 0x8040u);  // flush to zero and denormals are zero, as the plug-in runs
+    const double t0 = cpuNow();
+    for (size_t n = 0; n < in.size(); n++) {
+        const StereoPair y = runStages<StereoPair, StereoPair>(stages, in[n], p, k, feedback, m, headroom);
+        const __m128 out = _mm_cvtpd_ps(y.v);
+        _mm_store_ss(&ol[n], out);
+        _mm_store_ss(&orr[n], _mm_shuffle_ps(out, out, 1));
+    }
+    const double t1 = cpuNow();
+    _mm_setcsr(csr);
+    return (t1 - t0) / (double)in.size();
+}
+
 struct Result {
     double nsPerFrame = 0;
+    double shortBlockNs = 0;  // the same in short blocks
+    double floorNs = 0;       // 0: not measured
     bool valid = false;
 };
 
-Result measure(const std::string& path, const Case& c, int seconds, int reps, bool instructions) {
+Result measure(const std::string& path, const Case& c, int seconds, int reps, bool instructions, int shortBlock) {
     Result result;
     const int frames = seconds * kRate;
     std::vector<float> l = makeInput(frames, 1), r = makeInput(frames, 2);
     std::vector<float> ol(frames), orr(frames);
     std::vector<float> silence(frames, 0.0f), silenceR(frames, 0.0f);
-    double best = 1e300;
+    std::vector<StereoPair> floorInput;
+    double best = 1e300, bestShort = 1e300, bestFloor = 1e300;
     for (int rep = 0; rep < reps; rep++) {
-        HostConfig config;
-        config.record = false;
-        auto loaded = PluginInstance::load(path, config);
-        if (!loaded) {
-            std::fprintf(stderr, "trs-bench: %s: %s\n", path.c_str(), loaded.message.c_str());
-            return result;
+        // The case in full blocks, then in short ones, each on a fresh instance.
+        for (const int block : {kBlock, shortBlock}) {
+            if (instructions && block != kBlock) break;
+            HostConfig config;
+            config.record = false;
+            auto loaded = PluginInstance::load(path, config);
+            if (!loaded) {
+                std::fprintf(stderr, "trs-bench: %s: %s\n", path.c_str(), loaded.message.c_str());
+                return result;
+            }
+            PluginInstance& fx = *loaded.plugin;
+            if (c.ownParameters && !isTresselin(fx)) return result;
+            fx.setSampleRate((float)kRate);
+            fx.setBlockSize(block);
+            fx.open();
+            fx.resume();
+            if (c.ownParameters) applyBusy(fx);
+            if (c.tail) {
+                std::vector<float> loudL = makeInput(kRate, 3), loudR = makeInput(kRate, 4);
+                std::vector<float> a(kRate), b(kRate);
+                run(fx, loudL, loudR, a, b, kRate, block);
+            }
+            std::vector<float>& inL = c.tail ? silence : l;
+            std::vector<float>& inR = c.tail ? silenceR : r;
+            if (instructions) CALLGRIND_START_INSTRUMENTATION;
+            const double t0 = cpuNow();
+            run(fx, inL, inR, ol, orr, frames, block);
+            const double t1 = cpuNow();
+            if (instructions) CALLGRIND_STOP_INSTRUMENTATION;
+            const double ns = (t1 - t0) / frames;
+            double& into = block == kBlock ? best : bestShort;
+            into = std::min(into, ns);
+            if (floorInput.empty() && isTresselin(fx))
+                for (int n = 0; n < frames; n++) floorInput.emplace_back(0.5f * l[n], 0.5f * r[n]);
+            fx.suspend();
         }
-        PluginInstance& fx = *loaded.plugin;
-        if (c.ownParameters && !isTresselin(fx)) return result;
-        fx.setSampleRate((float)kRate);
-        fx.setBlockSize(kBlock);
-        fx.open();
-        fx.resume();
-        if (c.ownParameters) applyBusy(fx);
-        if (c.tail) {
-            std::vector<float> loudL = makeInput(kRate, 3), loudR = makeInput(kRate, 4);
-            std::vector<float> a(kRate), b(kRate);
-            run(fx, loudL, loudR, a, b, kRate);
-        }
-        std::vector<float>& inL = c.tail ? silence : l;
-        std::vector<float>& inR = c.tail ? silenceR : r;
-        if (instructions) CALLGRIND_START_INSTRUMENTATION;
-        const auto t0 = std::chrono::steady_clock::now();
-        run(fx, inL, inR, ol, orr, frames);
-        const auto t1 = std::chrono::steady_clock::now();
-        if (instructions) CALLGRIND_STOP_INSTRUMENTATION;
-        best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count() / frames);
-        fx.suspend();
+        if (!instructions && !floorInput.empty()) bestFloor = std::min(bestFloor, floorRun(floorInput, ol, orr));
     }
     result.nsPerFrame = best;
+    result.shortBlockNs = instructions ? 0 : bestShort;
+    result.floorNs = floorInput.empty() || instructions ? 0 : bestFloor;
     result.valid = true;
     return result;
 }
@@ -220,7 +280,7 @@ std::string shortName(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int reps = 5, seconds = 20;
+    int reps = 5, seconds = 20, shortBlock = 16;
     bool instructions = false, digest = false;
     std::string only;
     std::vector<std::string> plugins;
@@ -232,12 +292,16 @@ int main(int argc, char** argv) {
             seconds = std::max(1, std::atoi(argv[++i]));
         else if ((a == "--case" || a == "--only") && i + 1 < argc)
             only = argv[++i];
+        else if (a == "--block" && i + 1 < argc)
+            shortBlock = std::max(1, std::atoi(argv[++i]));
         else if (a == "--instructions")
             instructions = true;
         else if (a == "--digest")
             digest = true;
         else if (!a.empty() && a[0] == '-') {
-            std::fprintf(stderr, "usage: trs-bench [--reps N] [--seconds S] [--case|--only NAME] [--instructions] [--digest] PLUGIN...\n");
+            std::fprintf(stderr,
+                         "usage: trs-bench [--reps N] [--seconds S] [--case|--only NAME] [--block N] [--instructions] "
+                         "[--digest] PLUGIN...\n");
             return 2;
         } else
             plugins.push_back(a);
@@ -256,14 +320,24 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    std::printf("| plug-in | case | ns/frame | x real time |\n|---|---|---:|---:|\n");
+    std::printf("| plug-in | case | ns/frame | x real time | floor ns/frame | x floor | ns/frame in %d-frame blocks | x %d-frame cost |\n",
+                shortBlock, kBlock);
+    std::printf("|---|---|---:|---:|---:|---:|---:|---:|\n");
     for (const auto& p : plugins)
         for (const Case& c : kCases) {
             if (!only.empty() && only != c.name) continue;
-            const Result r = measure(p, c, seconds, reps, instructions);
+            const Result r = measure(p, c, seconds, reps, instructions, shortBlock);
             if (!r.valid) continue;
-            std::printf("| %s | %s | %.1f | %.0f |\n", shortName(p).c_str(), c.name, r.nsPerFrame,
+            std::printf("| %s | %s | %.1f | %.0f |", shortName(p).c_str(), c.name, r.nsPerFrame,
                         1e9 / kRate / r.nsPerFrame);
+            if (r.floorNs > 0)
+                std::printf(" %.1f | %.2f |", r.floorNs, r.nsPerFrame / r.floorNs);
+            else
+                std::printf(" | |");
+            if (r.shortBlockNs > 0)
+                std::printf(" %.1f | %.2f |\n", r.shortBlockNs, r.shortBlockNs / r.nsPerFrame);
+            else
+                std::printf(" | |\n");
             std::fflush(stdout);
         }
     return 0;

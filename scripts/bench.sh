@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Prints the benchmark table: ns per stereo frame (best of 5 runs over 20 s of
-# input) and instructions per frame (callgrind, over 2 s) for Tresselin and
-# peer plug-ins packaged by Debian, measured side by side.
+# input, thread CPU time), for Tresselin its multiple of the filter's latency
+# floor, the cost in 16-frame blocks against 512-frame ones, and instructions
+# per frame (callgrind, over 2 s), for Tresselin and peer plug-ins packaged by
+# Debian, measured side by side.
 #
 #   BENCH_BUILD_DIR=dir  measure an already configured build tree instead of
 #                        building build/ (only its bench and plug-in are rebuilt)
@@ -26,9 +28,9 @@ timing=$(mktemp)
 trap 'rm -f "$timing" "$timing".cg' EXIT
 "$bench" --reps "${BENCH_REPS:-5}" --seconds "${BENCH_SECONDS:-20}" "${plugins[@]}" > "$timing"
 
-echo "| plug-in | case | ns/frame | x real time | instructions/frame |"
-echo "|---|---|---:|---:|---:|"
-tail -n +3 "$timing" | while IFS='|' read -r _ name case ns rt _; do
+echo "| plug-in | case | ns/frame | x real time | floor ns/frame | x floor | ns/frame in 16-frame blocks | x 512-frame cost | instructions/frame |"
+echo "|---|---|---:|---:|---:|---:|---:|---:|---:|"
+tail -n +3 "$timing" | while IFS='|' read -r _ name case ns rt floor xfloor short xshort _; do
   name=$(echo $name); case=$(echo $case)
   path=""
   for p in "${plugins[@]}"; do [ "$(basename "$p")" = "$name" ] && path=$p; done
@@ -37,7 +39,7 @@ tail -n +3 "$timing" | while IFS='|' read -r _ name case ns rt _; do
     "$bench" --instructions --reps 1 --seconds $seconds --case "$case" "$path" >/dev/null 2>&1
   ir=$(awk '/^totals:/ {print $2; exit}' "$timing.cg")
   per=$(awk -v ir="$ir" -v f=$((seconds * 44100)) 'BEGIN { printf "%.0f", ir / f }')
-  echo "| $name | $case |$ns|$rt| $per |"
+  echo "| $name | $case |$ns|$rt|$floor|$xfloor|$short|$xshort| $per |"
 done
 echo
 echo "Load average while measuring: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -8,3 +8,11 @@
 #else
 #define TRS_KERNEL __forceinline
 #endif
+
+// The same for the block loop's stages, written as lambdas over its locals:
+// a stage left out of line would force every local it captures into memory.
+#if defined(__GNUC__)
+#define TRS_STAGE __attribute__((always_inline))
+#else
+#define TRS_STAGE
+#endif

@@ -6,7 +6,8 @@
 // start, written back once at the end). The dry pair's level is measured
 // once for both followers, the cutoff glide stepped once for both filters
 // (they share every setting), and the shaper and the filters run on both
-// channels side by side.
+// channels side by side. Each frame's filters run two frames behind the
+// rest of its work (see the loop at the end).
 #include <cstring>
 #include <initializer_list>
 
@@ -38,6 +39,17 @@ void Tresselin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
     else
         processBlock<false>(in1, in2, outputs[0], nullptr, sampleFrames);
 }
+
+namespace {
+
+// What the filters need of one frame, worked out a few frames ahead of them.
+struct FrameAhead {
+    StereoPair shaped;
+    StereoPair dry;
+    double poleCoef, stageCoef, feedback;
+};
+
+}  // namespace
 
 template <bool hasOut2>
 void Tresselin::processBlock(const float* in1, const float* in2, float* out1, float* out2, VstInt32 sampleFrames) {
@@ -71,7 +83,9 @@ void Tresselin::processBlock(const float* in1, const float* in2, float* out1, fl
     // keep theirs. Nothing matches before the first frame.
     uint64_t coefBits = ~(uint64_t)0;
 
-    for (VstInt32 n = 0; n < sampleFrames; n++) {
+    // Everything up to the filters' input and coefficients: none of it
+    // depends on the filters' state.
+    auto prepare = [&](VstInt32 n, FrameAhead& f) TRS_STAGE {
         // A NaN or infinity from the host counts as silence, on the dry
         // path too: passed on, it would reach the next plug-in or the speakers.
         const float dryFrame[2] = {finiteOrZero(in1[n]), finiteOrZero(in2[n])};
@@ -93,7 +107,8 @@ void Tresselin::processBlock(const float* in1, const float* in2, float* out1, fl
         addOscillator(os, wet);
 
         const double drive = stepDrive(ss);
-        const StereoPair shaped = shapeSample(ss, StereoPair(wet[0], wet[1]), drive);
+        f.shaped = shapeSample(ss, StereoPair(wet[0], wet[1]), drive);
+        f.dry = StereoPair(dryFrame[0], dryFrame[1]);
 
         modulation = (float)(cutoffDepth * e2 + filterKey);
         glide.step((float)((double)modulation + cutoff));
@@ -101,13 +116,33 @@ void Tresselin::processBlock(const float* in1, const float* in2, float* out1, fl
             updateCoefficients(coef, limitGlide(glide));
             coefBits = bitsOf(glide.state);
         }
-        const StereoPair filtered = runStages<StereoPair, StereoPair>(
-            stages, shaped, (double)coef.poleCoef, (double)coef.stageCoef, (double)coef.feedback, mode, headroom);
-
-        const __m128 out = _mm_cvtpd_ps((dryPair * StereoPair(dryFrame[0], dryFrame[1]) + filtered).v);
+        f.poleCoef = coef.poleCoef;
+        f.stageCoef = coef.stageCoef;
+        f.feedback = coef.feedback;
+    };
+    // The filters and the output: the one chain carried from frame to frame.
+    auto finish = [&](VstInt32 n, const FrameAhead& f) TRS_STAGE {
+        const StereoPair filtered = runStages<StereoPair, StereoPair>(stages, f.shaped, f.poleCoef, f.stageCoef,
+                                                                      f.feedback, mode, headroom);
+        const __m128 out = _mm_cvtpd_ps((dryPair * f.dry + filtered).v);
         _mm_store_ss(out1 + n, out);
         if (hasOut2) _mm_store_ss(out2 + n, _mm_shuffle_ps(out, out, 1));
+    };
+
+    // Software pipelined: the filters' chain of frame n waits for frame n-1
+    // at every step, and frame n + ahead's other work, issued between, runs
+    // in its shadow instead of after it. Two frames ahead hide as much as
+    // four or eight did, and cost less to fill in short blocks.
+    constexpr VstInt32 ahead = 2;
+    FrameAhead ring[ahead];
+    const VstInt32 lead = sampleFrames < ahead ? sampleFrames : ahead;
+    for (VstInt32 n = 0; n < lead; n++) prepare(n, ring[n]);
+    VstInt32 n = 0;
+    for (; n + ahead < sampleFrames; n++) {
+        finish(n, ring[n % ahead]);
+        prepare(n + ahead, ring[n % ahead]);
     }
+    for (; n < sampleFrames; n++) finish(n, ring[n % ahead]);
 
     static_cast<FollowerState&>(follower1) = f1;
     static_cast<FollowerState&>(follower2) = f2;

@@ -9,7 +9,9 @@
 set -euo pipefail
 run=$1 prefix=$2 hostexe=$3 plugin=$4 reference=$5 reference2=$6 out=$7
 mkdir -p "$out"
-rm -f "$out"/editor*.png "$out"/diff*.png "$out"/host*.log
+# The display file too: a stale one from the last run could be read before
+# the new server's redirection empties it, naming a display that is gone.
+rm -f "$out"/editor*.png "$out"/diff*.png "$out"/host*.log "$out"/display
 
 # Xvfb picks a free display itself and names it once it is ready; our test
 # programs start their servers one at a time, or two could pick one display.
