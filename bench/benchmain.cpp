@@ -56,7 +56,8 @@ std::vector<float> makeInput(int frames, uint32_t seed) {
     std::vector<float> v(frames);
     float level = 0.0f;
     for (int n = 0; n < frames; n++) {
-        if (n % (kRate / 4) == 0) level = (n % kRate == 0) ? 0.9f : 0.5f;
+        if (n % (kRate / 4) == 0)
+            level = (n % kRate == 0) ? 0.9f : 0.5f;
         seed = seed * 1664525u + 1013904223u;
         const float white = (float)(int32_t)seed * (1.0f / 2147483648.0f);
         const int phase = n % 400;
@@ -74,13 +75,16 @@ double cpuNow() {
     return (double)t.tv_sec * 1e9 + (double)t.tv_nsec;
 }
 
-bool isTresselin(PluginInstance& fx) { return fx.effectName() == "Tresselin"; }
+bool isTresselin(PluginInstance& fx) {
+    return fx.effectName() == "Tresselin";
+}
 
 void applyBusy(PluginInstance& fx) {
-    const std::pair<int, float> busy[] = {{0, 0.6f}, {2, 0.45f}, {3, 0.6f},  {4, 0.3f},  {5, 0.5f},
-                                          {6, 0.7f}, {7, 1.0f},  {9, 0.8f},  {10, 0.8f}, {12, 0.8f},
+    const std::pair<int, float> busy[] = {{0, 0.6f},  {2, 0.45f}, {3, 0.6f}, {4, 0.3f},  {5, 0.5f},
+                                          {6, 0.7f},  {7, 1.0f},  {9, 0.8f}, {10, 0.8f}, {12, 0.8f},
                                           {13, 0.8f}, {16, 0.5f}, {17, 0.5f}};
-    for (const auto& p : busy) fx.setParameter(p.first, p.second);
+    for (const auto& p : busy)
+        fx.setParameter(p.first, p.second);
     EventList note;
     note.addMidi(0, 0x90, 57, 100);
     fx.processEvents(note);
@@ -144,7 +148,8 @@ Result measure(const std::string& path, const Case& c, int seconds, int reps, bo
     for (int rep = 0; rep < reps; rep++) {
         // The case in full blocks, then in short ones, each on a fresh instance.
         for (const int block : {kBlock, shortBlock}) {
-            if (instructions && block != kBlock) break;
+            if (instructions && block != kBlock)
+                break;
             HostConfig config;
             config.record = false;
             auto loaded = PluginInstance::load(path, config);
@@ -153,12 +158,14 @@ Result measure(const std::string& path, const Case& c, int seconds, int reps, bo
                 return result;
             }
             PluginInstance& fx = *loaded.plugin;
-            if (c.ownParameters && !isTresselin(fx)) return result;
+            if (c.ownParameters && !isTresselin(fx))
+                return result;
             fx.setSampleRate((float)kRate);
             fx.setBlockSize(block);
             fx.open();
             fx.resume();
-            if (c.ownParameters) applyBusy(fx);
+            if (c.ownParameters)
+                applyBusy(fx);
             if (c.tail) {
                 std::vector<float> loudL = makeInput(kRate, 3), loudR = makeInput(kRate, 4);
                 std::vector<float> a(kRate), b(kRate);
@@ -166,19 +173,23 @@ Result measure(const std::string& path, const Case& c, int seconds, int reps, bo
             }
             std::vector<float>& inL = c.tail ? silence : l;
             std::vector<float>& inR = c.tail ? silenceR : r;
-            if (instructions) CALLGRIND_START_INSTRUMENTATION;
+            if (instructions)
+                CALLGRIND_START_INSTRUMENTATION;
             const double t0 = cpuNow();
             run(fx, inL, inR, ol, orr, frames, block);
             const double t1 = cpuNow();
-            if (instructions) CALLGRIND_STOP_INSTRUMENTATION;
+            if (instructions)
+                CALLGRIND_STOP_INSTRUMENTATION;
             const double ns = (t1 - t0) / frames;
             double& into = block == kBlock ? best : bestShort;
             into = std::min(into, ns);
             if (floorInput.empty() && isTresselin(fx))
-                for (int n = 0; n < frames; n++) floorInput.emplace_back(0.5f * l[n], 0.5f * r[n]);
+                for (int n = 0; n < frames; n++)
+                    floorInput.emplace_back(0.5f * l[n], 0.5f * r[n]);
             fx.suspend();
         }
-        if (!instructions && !floorInput.empty()) bestFloor = std::min(bestFloor, floorRun(floorInput, ol, orr));
+        if (!instructions && !floorInput.empty())
+            bestFloor = std::min(bestFloor, floorRun(floorInput, ol, orr));
     }
     result.nsPerFrame = best;
     result.shortBlockNs = instructions ? 0 : bestShort;
@@ -192,7 +203,8 @@ struct Digest {
     uint64_t h = 1469598103934665603ull;
     void add(const float* p, int n) {
         const unsigned char* b = reinterpret_cast<const unsigned char*>(p);
-        for (size_t i = 0; i < (size_t)n * sizeof(float); i++) h = (h ^ b[i]) * 1099511628211ull;
+        for (size_t i = 0; i < (size_t)n * sizeof(float); i++)
+            h = (h ^ b[i]) * 1099511628211ull;
     }
 };
 
@@ -216,10 +228,12 @@ uint64_t digestCase(const std::string& path, const Case& c) {
     std::vector<float> l = makeInput(frames, 1), r = makeInput(frames, 2), ol(frames), orr(frames);
     std::vector<float> silence(frames, 0.0f), silenceR(frames, 0.0f);
     auto loaded = PluginInstance::load(path, HostConfig{});
-    if (!loaded) return 0;
+    if (!loaded)
+        return 0;
     PluginInstance& fx = *loaded.plugin;
     prepare(fx);
-    if (c.ownParameters) applyBusy(fx);
+    if (c.ownParameters)
+        applyBusy(fx);
     Digest d;
     if (c.tail) {
         std::vector<float> loudL = makeInput(kRate, 3), loudR = makeInput(kRate, 4), a(kRate), b(kRate);
@@ -240,23 +254,30 @@ uint64_t digestRandom(const std::string& path, uint32_t seed) {
     std::vector<float> l = makeInput(frames, seed * 2 + 5), r = makeInput(frames, seed * 2 + 6);
     // Loud stretches, exact silence and a few non-finite samples.
     for (int n = 0; n < frames; n++) {
-        if ((n / 4000) % 5 == 3) l[n] = r[n] = 0.0f;
-        if ((n / 4000) % 5 == 1) { l[n] *= 40.0f; r[n] *= -25.0f; }
+        if ((n / 4000) % 5 == 3)
+            l[n] = r[n] = 0.0f;
+        if ((n / 4000) % 5 == 1) {
+            l[n] *= 40.0f;
+            r[n] *= -25.0f;
+        }
     }
     l[1234] = 1.0f / 0.0f;
     r[2345] = std::nanf("");
     std::vector<float> ol(frames), orr(frames);
     auto loaded = PluginInstance::load(path, HostConfig{});
-    if (!loaded) return 0;
+    if (!loaded)
+        return 0;
     PluginInstance& fx = *loaded.plugin;
     prepare(fx);
     const bool mono = seed % 4 == 1, noRight = seed % 4 == 2;
-    for (int p = 0; p < 18; p++) fx.setParameter(p, rng.unit());
+    for (int p = 0; p < 18; p++)
+        fx.setParameter(p, rng.unit());
     Digest d;
     for (int start = 0; start < frames;) {
         const int sizes[] = {1, 2, 3, 7, 64, 100, 333, 512, 1024};
         const int n = std::min(sizes[rng.below(9)], frames - start);
-        if (rng.below(6) == 0) fx.setParameter(rng.below(18), rng.below(8) == 0 ? (float)rng.below(2) : rng.unit());
+        if (rng.below(6) == 0)
+            fx.setParameter(rng.below(18), rng.below(8) == 0 ? (float)rng.below(2) : rng.unit());
         if (rng.below(10) == 0) {
             EventList ev;
             ev.addMidi(0, rng.below(3) == 0 ? 0x80 : 0x90, (uint8_t)rng.below(128), (uint8_t)(1 + rng.below(127)));
@@ -268,7 +289,8 @@ uint64_t digestRandom(const std::string& path, uint32_t seed) {
         start += n;
     }
     d.add(ol.data(), frames);
-    if (!noRight) d.add(orr.data(), frames);
+    if (!noRight)
+        d.add(orr.data(), frames);
     return d.h;
 }
 
@@ -320,14 +342,18 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    std::printf("| plug-in | case | ns/frame | x real time | floor ns/frame | x floor | ns/frame in %d-frame blocks | x %d-frame cost |\n",
-                shortBlock, kBlock);
+    std::printf(
+        "| plug-in | case | ns/frame | x real time | floor ns/frame | x floor | ns/frame in %d-frame blocks | x "
+        "%d-frame cost |\n",
+        shortBlock, kBlock);
     std::printf("|---|---|---:|---:|---:|---:|---:|---:|\n");
     for (const auto& p : plugins)
         for (const Case& c : kCases) {
-            if (!only.empty() && only != c.name) continue;
+            if (!only.empty() && only != c.name)
+                continue;
             const Result r = measure(p, c, seconds, reps, instructions, shortBlock);
-            if (!r.valid) continue;
+            if (!r.valid)
+                continue;
             std::printf("| %s | %s | %.1f | %.0f |", shortName(p).c_str(), c.name, r.nsPerFrame,
                         1e9 / kRate / r.nsPerFrame);
             if (r.floorNs > 0)

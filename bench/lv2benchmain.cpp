@@ -30,7 +30,8 @@ constexpr uint32_t kAtomCapacity = 8192;
 std::vector<std::string> uris;
 LV2_URID map(LV2_URID_Map_Handle, const char* uri) {
     for (size_t i = 0; i < uris.size(); ++i)
-        if (uris[i] == uri) return (LV2_URID)i + 1;
+        if (uris[i] == uri)
+            return (LV2_URID)i + 1;
     uris.push_back(uri);
     return (LV2_URID)uris.size();
 }
@@ -43,7 +44,8 @@ std::vector<float> makeInput(int frames, uint32_t seed) {
     std::vector<float> v(frames);
     float level = 0.0f;
     for (int n = 0; n < frames; n++) {
-        if (n % (kRate / 4) == 0) level = (n % kRate == 0) ? 0.9f : 0.5f;
+        if (n % (kRate / 4) == 0)
+            level = (n % kRate == 0) ? 0.9f : 0.5f;
         seed = seed * 1664525u + 1013904223u;
         const float white = (float)(int32_t)seed * (1.0f / 2147483648.0f);
         const int phase = n % 400;
@@ -137,14 +139,18 @@ double measure(LilvWorld* world, const LilvPlugin* plugin, const std::vector<flo
                     lilv_instance_connect_port(instance, p.audioIn[k], const_cast<float*>(&input[at]));
                 for (size_t k = 0; k < p.atomPorts.size(); ++k) {
                     auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(p.atoms[k].data());
-                    seq->atom.type = p.atomPorts[k].second ? map(nullptr, LV2_ATOM__Chunk) : map(nullptr, LV2_ATOM__Sequence);
-                    seq->atom.size = p.atomPorts[k].second ? kAtomCapacity - sizeof(LV2_Atom) : sizeof(LV2_Atom_Sequence_Body);
+                    seq->atom.type =
+                        p.atomPorts[k].second ? map(nullptr, LV2_ATOM__Chunk) : map(nullptr, LV2_ATOM__Sequence);
+                    seq->atom.size =
+                        p.atomPorts[k].second ? kAtomCapacity - sizeof(LV2_Atom) : sizeof(LV2_Atom_Sequence_Body);
                 }
                 lilv_instance_run(instance, kBlock);
             }
-            const double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+            const double ns =
+                std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
             const double perFrame = ns / (frames / kBlock * kBlock);
-            if (best < 0 || perFrame < best) best = perFrame;
+            if (best < 0 || perFrame < best)
+                best = perFrame;
         }
         lilv_instance_deactivate(instance);
     }

@@ -42,12 +42,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             default:
                 if (CFrame* frame = frameOf(e)) {
-                    const CPoint where(in.ConsumeIntegralInRange<int>(-100, 800), in.ConsumeIntegralInRange<int>(-100, 500));
+                    const CPoint where(in.ConsumeIntegralInRange<int>(-100, 800),
+                                       in.ConsumeIntegralInRange<int>(-100, 500));
                     const long buttons = in.ConsumeIntegralInRange<long>(0, 63);
                     switch (in.ConsumeIntegralInRange<int>(0, 2)) {
-                        case 0: frame->onMouseDown(where, buttons); break;
-                        case 1: frame->onMouseMoved(where, buttons); break;
-                        default: frame->onMouseUp(where, buttons); break;
+                        case 0:
+                            frame->onMouseDown(where, buttons);
+                            break;
+                        case 1:
+                            frame->onMouseMoved(where, buttons);
+                            break;
+                        default:
+                            frame->onMouseUp(where, buttons);
+                            break;
                     }
                 }
                 break;

@@ -8,7 +8,6 @@ AudioModule::~AudioModule() = default;
 
 void AudioModule::processFrame(float*) {}
 
-void AudioModule::setSampleRate(float rate)
-{
+void AudioModule::setSampleRate(float rate) {
     sampleRate = rate;
 }

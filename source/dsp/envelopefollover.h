@@ -13,8 +13,7 @@ struct FollowerState {
 // The size of the signed mean of a frame, limited to 1. Written so that a
 // NaN level counts as full scale: one bad input sample must not leave the
 // envelope (and all modulation) NaN for good.
-TRS_KERNEL float frameLevel(const float* frame, int32_t channels)
-{
+TRS_KERNEL float frameLevel(const float* frame, int32_t channels) {
     float sum = 0.0f;
     for (int32_t i = 0; i < channels; ++i)
         sum = (float)((double)frame[i] + sum);
@@ -27,8 +26,7 @@ TRS_KERNEL float frameLevel(const float* frame, int32_t channels)
 }
 
 // One frame of the follower for a level from frameLevel.
-TRS_KERNEL void followLevel(FollowerState& s, float m)
-{
+TRS_KERNEL void followLevel(FollowerState& s, float m) {
     const double c = m > s.envelope ? (double)s.riseCoef : (double)s.fallCoef;
     s.envelope = (float)(((double)s.envelope - m) * c + m);
 }

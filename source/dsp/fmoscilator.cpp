@@ -7,24 +7,21 @@
 
 namespace {
 
-const char* waveLabel(int32_t wave)
-{
+const char* waveLabel(int32_t wave) {
     static const char* const labels[3] = {"sin", "tri", "saw"};
     return wave >= 0 && wave < 3 ? labels[wave] : "sqr";
 }
 
-char* append(char* out, const char* text)
-{
+char* append(char* out, const char* text) {
     while (*text)
         *out++ = *text++;
     *out = '\0';
     return out;
 }
 
-} // namespace
+}  // namespace
 
-FMOscilator::FMOscilator()
-{
+FMOscilator::FMOscilator() {
     channels = 2;
     phaseScale = (float)(25000.0 / sampleRate);
     lowestFrequency = noteTable->frequencies[0];
@@ -36,14 +33,12 @@ FMOscilator::FMOscilator()
         ramp[j] = (float)(-(double)(float)std::cos((double)(float)(j * (double)s)) * 0.5);
 }
 
-void FMOscilator::setSampleRate(float rate)
-{
+void FMOscilator::setSampleRate(float rate) {
     sampleRate = rate;
     phaseScale = (float)(25000.0 / rate);
 }
 
-void FMOscilator::setWave(float v)
-{
+void FMOscilator::setWave(float v) {
     float w = (float)((double)v * 3.0);
     // The wave indices are converted from w, so keep it where the
     // conversion is defined; 9 is where the stored setting is capped (3.0).
@@ -66,7 +61,6 @@ void FMOscilator::setWave(float v)
     }
 }
 
-void FMOscilator::processFrame(float* frame)
-{
+void FMOscilator::processFrame(float* frame) {
     addOscillator(*this, frame);
 }

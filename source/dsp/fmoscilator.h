@@ -36,8 +36,7 @@ struct OscillatorState {
 };
 
 // Adds amount * wave of one frame to frame[0] and frame[1].
-TRS_KERNEL void addOscillator(OscillatorState& o, float* frame)
-{
+TRS_KERNEL void addOscillator(OscillatorState& o, float* frame) {
     const float a = o.tableA ? o.tableA[o.phase] : (o.phase < o.squareSplit ? 1.0f : -1.0f);
     const float b = o.tableB ? o.tableB[o.phase] : (o.phase < o.squareSplit ? 1.0f : -1.0f);
     float s = (float)((double)o.weightA * a + (double)o.weightB * b);

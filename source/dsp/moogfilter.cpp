@@ -2,25 +2,21 @@
 
 #include <cmath>
 
-MoogFilter::MoogFilter()
-{
+MoogFilter::MoogFilter() {
     setCutoff(1.0f);
 }
 
-void MoogFilter::setResonance(float value)
-{
+void MoogFilter::setResonance(float value) {
     resonance = value;
     feedback = feedbackFor((float)(1.0 - normalizedCutoff), value);
 }
 
-void MoogFilter::glideTo(float target)
-{
+void MoogFilter::glideTo(float target) {
     smoother.step(target);
     updateCoefficients(*this, limitGlide(smoother));
 }
 
-void MoogFilter::setCutoff(float v)
-{
+void MoogFilter::setCutoff(float v) {
     const float t = (float)((double)cutoffScale * v + cutoffOffset);
     const float e = (float)std::exp((double)(float)(10.0 * t));
     const float eMax = (float)std::exp(10.0);
@@ -29,8 +25,7 @@ void MoogFilter::setCutoff(float v)
     glideTo(normalizedCutoff);
 }
 
-void MoogFilter::setSampleRate(float rate)
-{
+void MoogFilter::setSampleRate(float rate) {
     if (!(rate > 0.0f) || std::isinf(rate))
         return;
     // The map's lower end sits near 32.7 Hz (C1) whatever the rate.
@@ -46,13 +41,11 @@ void MoogFilter::setSampleRate(float rate)
     glideTo(normalizedCutoff);
 }
 
-void MoogFilter::processFrame(float* frame)
-{
+void MoogFilter::processFrame(float* frame) {
     glideTo((float)((double)cutoffModulation + normalizedCutoff));
     frame[0] = runStages<float, double>(*this, frame[0], poleCoef, stageCoef, feedback, mode, headroom);
 }
 
-void MoogFilter::reset()
-{
+void MoogFilter::reset() {
     static_cast<FilterStages&>(*this) = FilterStages();
 }

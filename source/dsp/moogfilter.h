@@ -18,16 +18,14 @@ struct FilterCoefficients {
 // The feedback factor for q = 1 - cutoff (cutoff as a fraction of Nyquist):
 //   (float)(((5.6f*q*q + (1 - q)) * (0.5*q) + 1) * resonance)
 // in double, 5.6f widened; products left to right.
-TRS_KERNEL float feedbackFor(float q, float resonance)
-{
+TRS_KERNEL float feedbackFor(float q, float resonance) {
     return (float)((((double)5.6f * q * q + (1.0 - q)) * (0.5 * q) + 1.0) * resonance);
 }
 
 // The glide's state limited to 0..1: NaN closes the filter instead of
 // turning every coefficient into NaN, and an infinite or NaN state, which
 // would stay in the glide for good, restarts from the limited value.
-TRS_KERNEL float limitGlide(ParamSmoother& glide)
-{
+TRS_KERNEL float limitGlide(ParamSmoother& glide) {
     float fc = glide.state;
     if (!(fc >= 0.0f))
         fc = 0.0f;
@@ -38,8 +36,7 @@ TRS_KERNEL float limitGlide(ParamSmoother& glide)
     return fc;
 }
 
-TRS_KERNEL void updateCoefficients(FilterCoefficients& c, float fc)
-{
+TRS_KERNEL void updateCoefficients(FilterCoefficients& c, float fc) {
     const float q = (float)(1.0 - fc);
     c.poleCoef = (float)((double)fc * (double)0.8f * q + fc);
     c.stageCoef = (float)(2.0 * c.poleCoef - 1.0);
@@ -70,8 +67,8 @@ enum { lowPass = 0, highPass = 1, bandPass = 2 };
 // reaches s4 within the frame. The check is one branch, rarely taken, off
 // the path that carries the stages from one frame to the next.
 template <class Lane, class Wide>
-TRS_KERNEL Lane runStages(FilterStagesOf<Lane>& st, Lane x, Wide p, Wide k, Wide feedback, int32_t mode, Wide headroom)
-{
+TRS_KERNEL Lane runStages(FilterStagesOf<Lane>& st, Lane x, Wide p, Wide k, Wide feedback, int32_t mode,
+                          Wide headroom) {
     const Lane in = roundToFloat(widened(x) / headroom);
     const Lane u0 = roundToFloat(widened(in) - feedback * widened(st.stage4));
     const Lane s1 = roundToFloat((widened(u0) + widened(st.stage0)) * p - k * widened(st.stage1));
@@ -82,9 +79,15 @@ TRS_KERNEL Lane runStages(FilterStagesOf<Lane>& st, Lane x, Wide p, Wide k, Wide
 
     Lane out;
     switch (mode) {
-    case filtermode::highPass: out = roundToFloat(widened(u0) - widened(s4)); break;
-    case filtermode::bandPass: out = roundToFloat((widened(s2) - widened(s4)) * 4.0); break;
-    default: out = s4; break;
+        case filtermode::highPass:
+            out = roundToFloat(widened(u0) - widened(s4));
+            break;
+        case filtermode::bandPass:
+            out = roundToFloat((widened(s2) - widened(s4)) * 4.0);
+            break;
+        default:
+            out = s4;
+            break;
     }
     const Lane result = roundToFloat(headroom * widened(out));
 
@@ -105,13 +108,12 @@ TRS_KERNEL Lane runStages(FilterStagesOf<Lane>& st, Lane x, Wide p, Wide k, Wide
     return keepWhere(keep, result);
 }
 
-inline FilterStagesOf<StereoPair> pairOf(const FilterStages& l, const FilterStages& r)
-{
-    return {{l.stage0, r.stage0}, {l.stage1, r.stage1}, {l.stage2, r.stage2}, {l.stage3, r.stage3}, {l.stage4, r.stage4}};
+inline FilterStagesOf<StereoPair> pairOf(const FilterStages& l, const FilterStages& r) {
+    return {
+        {l.stage0, r.stage0}, {l.stage1, r.stage1}, {l.stage2, r.stage2}, {l.stage3, r.stage3}, {l.stage4, r.stage4}};
 }
 
-inline void split(const FilterStagesOf<StereoPair>& pair, FilterStages& l, FilterStages& r)
-{
+inline void split(const FilterStagesOf<StereoPair>& pair, FilterStages& l, FilterStages& r) {
     l = {pair.stage0.left(), pair.stage1.left(), pair.stage2.left(), pair.stage3.left(), pair.stage4.left()};
     r = {pair.stage0.right(), pair.stage1.right(), pair.stage2.right(), pair.stage3.right(), pair.stage4.right()};
 }

@@ -1,12 +1,10 @@
 #include "dsp/noiseoscilator.h"
 
-NoiseOscilator::NoiseOscilator()
-{
+NoiseOscilator::NoiseOscilator() {
     channels = 2;
     gain = (float)((double)scale * (double)0.1f);
 }
 
-void NoiseOscilator::processFrame(float* frame)
-{
+void NoiseOscilator::processFrame(float* frame) {
     addNoise(*this, frame);
 }

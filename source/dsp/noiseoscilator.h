@@ -17,8 +17,7 @@ struct NoiseState {
 };
 
 // Adds one frame of noise to frame[0] and frame[1].
-TRS_KERNEL void addNoise(NoiseState& s, float* frame)
-{
+TRS_KERNEL void addNoise(NoiseState& s, float* frame) {
     // Only the size of the balance counts: the second channel is always the louder.
     const double spread = std::fabs((double)s.balance);
     const float gain0 = (float)((1.0 - spread) * s.gain);
@@ -56,6 +55,6 @@ public:
     // Adds noise to frame[0] and frame[1]. Reads `gain`, not `amount`.
     void processFrame(float* frame) override;
 
-    float scale = 4.656612873077393e-10f; // 2^-31: signed word to -1..1
+    float scale = 4.656612873077393e-10f;  // 2^-31: signed word to -1..1
     float amount = 0.1f;
 };

@@ -2,12 +2,10 @@
 
 namespace {
 
-const char* const pitchClasses[12] = {"C", "C#", "D", "D#", "E", "F",
-                                      "F#", "G", "G#", "A", "A#", "H"};
+const char* const pitchClasses[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "H"};
 
 // Pitch class followed by the octave, e.g. "C#-1" or "A4"; at most four characters.
-void writeName(char* out, int note)
-{
+void writeName(char* out, int note) {
     int pos = 0;
     for (const char* p = pitchClasses[note % 12]; *p; ++p)
         out[pos++] = *p;
@@ -20,10 +18,9 @@ void writeName(char* out, int note)
     out[pos] = '\0';
 }
 
-} // namespace
+}  // namespace
 
-NoteTable::NoteTable()
-{
+NoteTable::NoteTable() {
     // The ratio is a rounded twelfth root of two; the top notes drift a
     // little from equal temperament, and saved sounds depend on that.
     double f = 8.175798915636872;
@@ -34,8 +31,7 @@ NoteTable::NoteTable()
     }
 }
 
-const NoteTable& NoteTable::instance()
-{
+const NoteTable& NoteTable::instance() {
     static const NoteTable table;
     return table;
 }

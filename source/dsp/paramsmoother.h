@@ -7,8 +7,7 @@ struct ParamSmoother {
     float weight = 0.01f;
     float state = 0.0f;
 
-    float step(float target)
-    {
+    float step(float target) {
         state = (float)((double)weight * target + (double)coef * state);
         return state;
     }

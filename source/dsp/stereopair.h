@@ -14,18 +14,32 @@
 
 #include "dsp/finitefloat.h"
 
-inline double widened(float x) { return x; }
-inline float roundToFloat(double x) { return (float)x; }
-inline double magnitude(double x) { return std::fabs(x); }
+inline double widened(float x) {
+    return x;
+}
+inline float roundToFloat(double x) {
+    return (float)x;
+}
+inline double magnitude(double x) {
+    return std::fabs(x);
+}
 
 struct FloatMask {
     bool keep;
 };
 
-inline FloatMask finiteMask(float x) { return {isFiniteFloat(x)}; }
-inline FloatMask operator&(FloatMask a, FloatMask b) { return {a.keep && b.keep}; }
-inline bool allOf(FloatMask mask) { return mask.keep; }
-inline float keepWhere(FloatMask mask, float x) { return mask.keep ? x : 0.0f; }
+inline FloatMask finiteMask(float x) {
+    return {isFiniteFloat(x)};
+}
+inline FloatMask operator&(FloatMask a, FloatMask b) {
+    return {a.keep && b.keep};
+}
+inline bool allOf(FloatMask mask) {
+    return mask.keep;
+}
+inline float keepWhere(FloatMask mask, float x) {
+    return mask.keep ? x : 0.0f;
+}
 
 struct StereoPair {
     __m128d v;
@@ -40,21 +54,43 @@ struct StereoPair {
     float right() const { return (float)_mm_cvtsd_f64(_mm_unpackhi_pd(v, v)); }
 };
 
-inline StereoPair operator+(StereoPair a, StereoPair b) { return StereoPair(_mm_add_pd(a.v, b.v)); }
-inline StereoPair operator-(StereoPair a, StereoPair b) { return StereoPair(_mm_sub_pd(a.v, b.v)); }
-inline StereoPair operator*(StereoPair a, StereoPair b) { return StereoPair(_mm_mul_pd(a.v, b.v)); }
-inline StereoPair operator/(StereoPair a, StereoPair b) { return StereoPair(_mm_div_pd(a.v, b.v)); }
+inline StereoPair operator+(StereoPair a, StereoPair b) {
+    return StereoPair(_mm_add_pd(a.v, b.v));
+}
+inline StereoPair operator-(StereoPair a, StereoPair b) {
+    return StereoPair(_mm_sub_pd(a.v, b.v));
+}
+inline StereoPair operator*(StereoPair a, StereoPair b) {
+    return StereoPair(_mm_mul_pd(a.v, b.v));
+}
+inline StereoPair operator/(StereoPair a, StereoPair b) {
+    return StereoPair(_mm_div_pd(a.v, b.v));
+}
 
-inline StereoPair widened(StereoPair x) { return x; }
-inline StereoPair roundToFloat(StereoPair x) { return StereoPair(_mm_cvtps_pd(_mm_cvtpd_ps(x.v))); }
-inline StereoPair magnitude(StereoPair x) { return StereoPair(_mm_andnot_pd(_mm_set1_pd(-0.0), x.v)); }
+inline StereoPair widened(StereoPair x) {
+    return x;
+}
+inline StereoPair roundToFloat(StereoPair x) {
+    return StereoPair(_mm_cvtps_pd(_mm_cvtpd_ps(x.v)));
+}
+inline StereoPair magnitude(StereoPair x) {
+    return StereoPair(_mm_andnot_pd(_mm_set1_pd(-0.0), x.v));
+}
 
 struct PairMask {
     __m128d v;
 };
 
 // False for NaN as well as for infinity.
-inline PairMask finiteMask(StereoPair x) { return {_mm_cmplt_pd(magnitude(x).v, _mm_set1_pd(HUGE_VAL))}; }
-inline PairMask operator&(PairMask a, PairMask b) { return {_mm_and_pd(a.v, b.v)}; }
-inline bool allOf(PairMask mask) { return _mm_movemask_pd(mask.v) == 3; }
-inline StereoPair keepWhere(PairMask mask, StereoPair x) { return StereoPair(_mm_and_pd(mask.v, x.v)); }
+inline PairMask finiteMask(StereoPair x) {
+    return {_mm_cmplt_pd(magnitude(x).v, _mm_set1_pd(HUGE_VAL))};
+}
+inline PairMask operator&(PairMask a, PairMask b) {
+    return {_mm_and_pd(a.v, b.v)};
+}
+inline bool allOf(PairMask mask) {
+    return _mm_movemask_pd(mask.v) == 3;
+}
+inline StereoPair keepWhere(PairMask mask, StereoPair x) {
+    return StereoPair(_mm_and_pd(mask.v, x.v));
+}

@@ -18,23 +18,22 @@ struct ShaperState {
 };
 
 // The smoothed drive of this frame; one step per frame, for every channel.
-TRS_KERNEL double stepDrive(ShaperState& st) { return st.smoother.step(st.drive); }
+TRS_KERNEL double stepDrive(ShaperState& st) {
+    return st.smoother.step(st.drive);
+}
 
-TRS_KERNEL float foldOver(float y, float limit)
-{
+TRS_KERNEL float foldOver(float y, float limit) {
     const double l = limit;
     return y > l || y < -l ? ShaperState::foldBack(y, limit) : y;
 }
 
-TRS_KERNEL StereoPair foldOver(StereoPair y, float limit)
-{
+TRS_KERNEL StereoPair foldOver(StereoPair y, float limit) {
     return StereoPair(foldOver(y.left(), limit), foldOver(y.right(), limit));
 }
 
 // One sample (a double) or both channels (a StereoPair) shaped at drive s.
 template <class Wide>
-TRS_KERNEL auto shapeSample(const ShaperState& st, Wide x, double s)
-{
+TRS_KERNEL auto shapeSample(const ShaperState& st, Wide x, double s) {
     const double k = (s - 1.0) * 2.0;
     const Wide a = magnitude(x);
     auto y = roundToFloat(x * s * (a + 1.0) / (a * k + x * x + 1.0));

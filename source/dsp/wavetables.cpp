@@ -7,14 +7,12 @@ float WaveTables::sineTable[WaveTables::size];
 float WaveTables::triangleTable[WaveTables::size];
 float WaveTables::sawTable[WaveTables::size];
 
-void WaveTables::build()
-{
+void WaveTables::build() {
     static std::once_flag once;
     std::call_once(once, fill);
 }
 
-void WaveTables::fill()
-{
+void WaveTables::fill() {
     // The sine step is a rounded 2*pi/25000, so the cycle ends just short of
     // 2*pi; kept as is because the rendered sound depends on it.
     const double sineStep = (double)0.0002513272f;
@@ -33,8 +31,7 @@ void WaveTables::fill()
                 at += size;
             triangleTable[at] = (float)(x * triangleStep - 1.0);
         } else {
-            triangleTable[i - quarter] =
-                (float)(1.0 - (double)(float)(i - half) * triangleStep);
+            triangleTable[i - quarter] = (float)(1.0 - (double)(float)(i - half) * triangleStep);
         }
     }
 }

@@ -16,8 +16,7 @@ public:
     static float saw(int32_t i) { return sawTable[i]; }
     // The table of waveform 0 (sine), 1 (triangle) or 2 (saw); null for the
     // square, which has none.
-    static const float* table(int32_t wave)
-    {
+    static const float* table(int32_t wave) {
         return wave == 0 ? sineTable : wave == 1 ? triangleTable : wave == 2 ? sawTable : nullptr;
     }
 

@@ -18,10 +18,10 @@ struct SliderColumn {
 
 // In drawing order; the display under each slider shares its row.
 const SliderColumn kSliders[SDEditor::kNumSliders] = {
-    {kOscAmount, 40, -1.f},    {kOscNote, 75, -1.f},    {kOscWave, 110, 0.75f},   {kNoiseAmount, 176, -1.f},
-    {kNoiseColor, 211, -1.f},  {kCutoff, 274, 1.0f},    {kResonance, 309, 0.5f},  {kEf1OscAm, 364, 0.5f},
-    {kEf1NoiseAm, 399, 0.5f},  {kEf1Smooth, 434, 0.5f}, {kEf2OscFm, 469, 1.0f},   {kEf2Cutoff, 504, 1.0f},
-    {kEf2Smooth, 539, 0.5f},   {kDryToFilter, 597, 1.0f}, {kDry, 632, 0.5f},
+    {kOscAmount, 40, -1.f},   {kOscNote, 75, -1.f},      {kOscWave, 110, 0.75f},  {kNoiseAmount, 176, -1.f},
+    {kNoiseColor, 211, -1.f}, {kCutoff, 274, 1.0f},      {kResonance, 309, 0.5f}, {kEf1OscAm, 364, 0.5f},
+    {kEf1NoiseAm, 399, 0.5f}, {kEf1Smooth, 434, 0.5f},   {kEf2OscFm, 469, 1.0f},  {kEf2Cutoff, 504, 1.0f},
+    {kEf2Smooth, 539, 0.5f},  {kDryToFilter, 597, 1.0f}, {kDry, 632, 0.5f},
 };
 const int kDisplayLefts[SDEditor::kNumSliders] = {33,  68,  103, 166, 201, 264, 299, 358,
                                                   393, 428, 463, 498, 533, 591, 626};
@@ -35,8 +35,7 @@ const int kButtonLeft = 264, kButtonRight = 290, kButtonTop = 40, kButtonHeight 
 
 }  // namespace
 
-SDEditor::SDEditor(AudioEffect* effect) : AEffGUIEditor(effect)
-{
+SDEditor::SDEditor(AudioEffect* effect) : AEffGUIEditor(effect) {
     // Built inside the effect's constructor: out of memory here means an
     // editor of size 0, never an exception through the host's entry point.
     try {
@@ -50,8 +49,7 @@ SDEditor::SDEditor(AudioEffect* effect) : AEffGUIEditor(effect)
     rect.right = VstInt16(background ? background->getWidth() : 0);
 }
 
-SDEditor::~SDEditor()
-{
+SDEditor::~SDEditor() {
     // The effect is going away: take the window down with it, so nothing
     // shows or calls into a dead object.
     if (frame)
@@ -60,16 +58,14 @@ SDEditor::~SDEditor()
         background->forget();
 }
 
-int SDEditor::columnOf(int index)
-{
+int SDEditor::columnOf(int index) {
     for (int i = 0; i < kNumSliders; ++i)
         if (kSliders[i].tag == index)
             return i;
     return -1;
 }
 
-bool SDEditor::open(void* parentWindow)
-{
+bool SDEditor::open(void* parentWindow) {
     AEffGUIEditor::open(parentWindow);
     if (frame)
         close();  // a host that opens twice gets one window, not two
@@ -83,8 +79,8 @@ bool SDEditor::open(void* parentWindow)
 
     // Kept local until the end, so that a parameter change arriving meanwhile
     // finds no frame and leaves the half-built controls alone.
-    CFrame* newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow,
-                                  this, getScale());
+    CFrame* newFrame =
+        new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow, this, getScale());
     newFrame->setBackground(background);
 
     const int minPos = kSliderTop;
@@ -100,8 +96,7 @@ bool SDEditor::open(void* parentWindow)
     for (int i = 0; i < kNumSliders; ++i) {
         const SliderColumn& c = kSliders[i];
         const CRect r(c.left, kSliderTop, c.left + body->getWidth(), kSliderTop + body->getHeight());
-        CVerticalSlider* s = new CVerticalSlider(r, this, c.tag, minPos, maxPos, handle, nullptr,
-                                                 CPoint(0, 0));
+        CVerticalSlider* s = new CVerticalSlider(r, this, c.tag, minPos, maxPos, handle, nullptr, CPoint(0, 0));
         s->setOffsetHandle(CPoint(1, 0));
         s->setValue(effect->getParameter(c.tag));
         if (c.resetValue >= 0.f)
@@ -112,8 +107,8 @@ bool SDEditor::open(void* parentWindow)
 
     for (int i = 0; i < 3; ++i) {
         const int top = kButtonTop + i * kButtonHeight;
-        COnOffButton* b = new COnOffButton(CRect(kButtonLeft, top, kButtonRight, top + kButtonHeight),
-                                           this, kFilterType, button);
+        COnOffButton* b =
+            new COnOffButton(CRect(kButtonLeft, top, kButtonRight, top + kButtonHeight), this, kFilterType, button);
         newFrame->addView(b);
         filterTypeButtons[i] = b;
     }
@@ -145,15 +140,13 @@ bool SDEditor::open(void* parentWindow)
     return true;
 }
 
-void SDEditor::close()
-{
+void SDEditor::close() {
     CFrame* old = frame;
     frame = nullptr;
     delete old;
 }
 
-void SDEditor::setParameter(VstInt32 index, float /*value*/)
-{
+void SDEditor::setParameter(VstInt32 index, float /*value*/) {
     // Only stores values: this may run on the host's audio thread, and the
     // frame draws the changes at its next idle call on the editor's thread.
     if (!frame || index < 0 || index >= kNumParams)
@@ -178,8 +171,7 @@ void SDEditor::setParameter(VstInt32 index, float /*value*/)
         displays[column]->setValue(effect->getParameter(index));
 }
 
-void SDEditor::valueChanged(CControl* control)
-{
+void SDEditor::valueChanged(CControl* control) {
     inValueChanged = true;
     const long tag = control->getTag();
     if (tag == kFilterType) {
@@ -193,8 +185,7 @@ void SDEditor::valueChanged(CControl* control)
     inValueChanged = false;
 }
 
-float SDEditor::syncFilterTypeButtons(COnOffButton* clicked, float value)
-{
+float SDEditor::syncFilterTypeButtons(COnOffButton* clicked, float value) {
     if (clicked && value == -1.f) {
         if (clicked == filterTypeButtons[0])
             return 0.f;
@@ -218,16 +209,14 @@ float SDEditor::syncFilterTypeButtons(COnOffButton* clicked, float value)
     return value;
 }
 
-void SDEditor::oscNoteText(float /*value*/, char* text, void* userData)
-{
+void SDEditor::oscNoteText(float /*value*/, char* text, void* userData) {
     if (userData)
         static_cast<AudioEffect*>(userData)->getParameterDisplay(kOscNote, text);
     else
         text[0] = 0;
 }
 
-void SDEditor::oscWaveText(float /*value*/, char* text, void* userData)
-{
+void SDEditor::oscWaveText(float /*value*/, char* text, void* userData) {
     if (userData)
         static_cast<AudioEffect*>(userData)->getParameterDisplay(kOscWave, text);
     else

@@ -17,7 +17,9 @@
 namespace {
 
 // NaN gives 0, so that an amount can never hold one from frame to frame.
-inline float limitUnit(float a) { return a >= 0.0f ? (a > 1.0f ? 1.0f : a) : 0.0f; }
+inline float limitUnit(float a) {
+    return a >= 0.0f ? (a > 1.0f ? 1.0f : a) : 0.0f;
+}
 
 inline uint32_t bitsOf(float x) {
     uint32_t b;
@@ -28,7 +30,8 @@ inline uint32_t bitsOf(float x) {
 }  // namespace
 
 void Tresselin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    if (!inputs || !outputs || !inputs[0] || !outputs[0] || sampleFrames <= 0) return;
+    if (!inputs || !outputs || !inputs[0] || !outputs[0] || sampleFrames <= 0)
+        return;
     const DenormalGuard flushDenormals;
     // A missing second input reads as a copy of the first: the same dry
     // pair, wet pair and a side of +0 (x - x for finite x).
@@ -122,11 +125,12 @@ void Tresselin::processBlock(const float* in1, const float* in2, float* out1, fl
     };
     // The filters and the output: the one chain carried from frame to frame.
     auto finish = [&](VstInt32 n, const FrameAhead& f) TRS_STAGE {
-        const StereoPair filtered = runStages<StereoPair, StereoPair>(stages, f.shaped, f.poleCoef, f.stageCoef,
-                                                                      f.feedback, mode, headroom);
+        const StereoPair filtered =
+            runStages<StereoPair, StereoPair>(stages, f.shaped, f.poleCoef, f.stageCoef, f.feedback, mode, headroom);
         const __m128 out = _mm_cvtpd_ps((dryPair * f.dry + filtered).v);
         _mm_store_ss(out1 + n, out);
-        if (hasOut2) _mm_store_ss(out2 + n, _mm_shuffle_ps(out, out, 1));
+        if (hasOut2)
+            _mm_store_ss(out2 + n, _mm_shuffle_ps(out, out, 1));
     };
 
     // Software pipelined: the filters' chain of frame n waits for frame n-1
@@ -136,13 +140,15 @@ void Tresselin::processBlock(const float* in1, const float* in2, float* out1, fl
     constexpr VstInt32 ahead = 2;
     FrameAhead ring[ahead];
     const VstInt32 lead = sampleFrames < ahead ? sampleFrames : ahead;
-    for (VstInt32 n = 0; n < lead; n++) prepare(n, ring[n]);
+    for (VstInt32 n = 0; n < lead; n++)
+        prepare(n, ring[n]);
     VstInt32 n = 0;
     for (; n + ahead < sampleFrames; n++) {
         finish(n, ring[n % ahead]);
         prepare(n + ahead, ring[n % ahead]);
     }
-    for (; n < sampleFrames; n++) finish(n, ring[n % ahead]);
+    for (; n < sampleFrames; n++)
+        finish(n, ring[n % ahead]);
 
     static_cast<FollowerState&>(follower1) = f1;
     static_cast<FollowerState&>(follower2) = f2;

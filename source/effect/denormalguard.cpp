@@ -12,8 +12,7 @@ const uint32_t kDenormalsAreZero = 0x0040u;
 #endif
 }  // namespace
 
-DenormalGuard::DenormalGuard() : saved(0)
-{
+DenormalGuard::DenormalGuard() : saved(0) {
 #if defined(TRS_HAVE_MXCSR)
     saved = _mm_getcsr();
     const uint32_t wanted = saved | kFlushToZero | kDenormalsAreZero;
@@ -22,8 +21,7 @@ DenormalGuard::DenormalGuard() : saved(0)
 #endif
 }
 
-DenormalGuard::~DenormalGuard()
-{
+DenormalGuard::~DenormalGuard() {
 #if defined(TRS_HAVE_MXCSR)
     // Restores the whole register: the host's rounding mode, exception masks
     // and sticky flags are as they were before the call.

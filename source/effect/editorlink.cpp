@@ -13,9 +13,11 @@ void Tresselin::createEditor() {
 void Tresselin::closeEditor() {
     // A host may destroy the effect with the window still open; no window or
     // timer may outlive the object it draws.
-    if (editor) editor->close();
+    if (editor)
+        editor->close();
 }
 
 void Tresselin::forwardToEditor(VstInt32 index, float value) {
-    if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
+    if (editor)
+        static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
 }

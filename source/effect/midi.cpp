@@ -5,13 +5,15 @@
 #include "effect/tresselin.h"
 
 VstInt32 Tresselin::processEvents(VstEvents* events) {
-    if (!events) return 1;
+    if (!events)
+        return 1;
     // The record declares two entries but carries numEvents of them; reading
     // through a plain pointer keeps that within the language's rules.
     VstEvent* const* list = events->events;
     for (VstInt32 i = 0; i < events->numEvents; i++) {
         const VstEvent* event = list[i];
-        if (!event || event->type != kVstMidiType) continue;
+        if (!event || event->type != kVstMidiType)
+            continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         const unsigned char status = (unsigned char)midi->midiData[0] & 0xF0;
         const unsigned char data1 = (unsigned char)midi->midiData[1];
@@ -42,8 +44,10 @@ void Tresselin::startKeyTracking(int note) {
     oscKeyOffset = (float)((f - (double)oscillator.frequency) * ko);
     // At absurdly low sample rates the cutoff in Hz can overflow; an offset
     // that is not a number would reach every frame until the note ends.
-    if (!std::isfinite(filterKeyOffset)) filterKeyOffset = 0.0f;
-    if (!std::isfinite(oscKeyOffset)) oscKeyOffset = 0.0f;
+    if (!std::isfinite(filterKeyOffset))
+        filterKeyOffset = 0.0f;
+    if (!std::isfinite(oscKeyOffset))
+        oscKeyOffset = 0.0f;
 }
 
 void Tresselin::stopKeyTracking() {

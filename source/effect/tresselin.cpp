@@ -14,7 +14,6 @@ float shaperDrive() {
     return f;
 }
 
-
 }  // namespace
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
@@ -41,7 +40,8 @@ Tresselin::Tresselin(audioMasterCallback audioMaster)
     programs = new (std::nothrow) ProgramRecord[kNumPrograms];
     if (programs) {
         for (int p = 0; p < kNumPrograms; p++) {
-            for (int i = 0; i < kNumParams; i++) programs[p].values[i] = kParams[i].defaultValue;
+            for (int i = 0; i < kNumParams; i++)
+                programs[p].values[i] = kParams[i].defaultValue;
             std::memset(programs[p].name, 0, sizeof programs[p].name);
             std::strcpy(programs[p].name, "Init");
         }
@@ -54,7 +54,8 @@ Tresselin::Tresselin(audioMasterCallback audioMaster)
 
     noteTable = &NoteTable::instance();
 
-    if (programs) setProgram(0);
+    if (programs)
+        setProgram(0);
 
     canProcessReplacing(true);
     setNumInputs(2);
@@ -63,7 +64,8 @@ Tresselin::Tresselin(audioMasterCallback audioMaster)
 
     createEditor();
 
-    if (wantsMidi()) wantEvents(1);
+    if (wantsMidi())
+        wantEvents(1);
 }
 
 Tresselin::~Tresselin() {
@@ -78,13 +80,15 @@ bool Tresselin::wantsMidi() {
 }
 
 void Tresselin::resume() {
-    if (wantsMidi()) wantEvents(1);
+    if (wantsMidi())
+        wantEvents(1);
 }
 
 void Tresselin::setSampleRate(float rate) {
     // A host that sends zero, a negative or a non-finite rate would leave every
     // coefficient meaningless; keep the rate we have.
-    if (!(rate > 0.0f) || !std::isfinite(rate)) return;
+    if (!(rate > 0.0f) || !std::isfinite(rate))
+        return;
     AudioEffectX::setSampleRate(rate);
     filterLeft.setSampleRate(rate);
     filterRight.setSampleRate(rate);
@@ -108,24 +112,33 @@ bool Tresselin::getProductString(char* text) {
     return true;
 }
 
-VstInt32 Tresselin::getVendorVersion() { return 1; }
+VstInt32 Tresselin::getVendorVersion() {
+    return 1;
+}
 
 VstInt32 Tresselin::canDo(char* text) {
-    if (!text) return -1;
+    if (!text)
+        return -1;
     static const char* const kCanDo[] = {"receiveVstEvents", "receiveVstMidiEvent", "midiProgramNames"};
     for (const char* c : kCanDo)
-        if (std::strcmp(text, c) == 0) return 1;
+        if (std::strcmp(text, c) == 0)
+            return 1;
     return -1;
 }
 
-VstPlugCategory Tresselin::getPlugCategory() { return kPlugCategEffect; }
+VstPlugCategory Tresselin::getPlugCategory() {
+    return kPlugCategEffect;
+}
 
-VstInt32 Tresselin::getNumMidiInputChannels() { return 1; }
+VstInt32 Tresselin::getNumMidiInputChannels() {
+    return 1;
+}
 
 VstInt32 Tresselin::getChunk(void** data, bool /*isPreset*/) {
     // The host reads the text after the call returns, so it must outlive it.
     static char chunk[] = "Test Data";
-    if (!data) return 0;
+    if (!data)
+        return 0;
     *data = chunk;
     return sizeof chunk;
 }

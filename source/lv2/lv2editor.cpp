@@ -28,8 +28,8 @@ public:
     int idle();
 
 private:
-    static VstIntPtr VSTCALLBACK hostCallback(AEffect* fx, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                              void* ptr, float opt);
+    static VstIntPtr VSTCALLBACK hostCallback(AEffect* fx, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                              float opt);
     void touch(VstInt32 index, bool grabbed);
 
     LV2UI_Write_Function write;
@@ -39,24 +39,32 @@ private:
     AEffGUIEditor* editor = nullptr;
 };
 
-VstIntPtr VSTCALLBACK Lv2Editor::hostCallback(AEffect* fx, VstInt32 opcode, VstInt32 index, VstIntPtr,
-                                              void*, float opt) {
-    if (opcode == audioMasterVersion) return 2400;
+VstIntPtr VSTCALLBACK Lv2Editor::hostCallback(AEffect* fx, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
+                                              float opt) {
+    if (opcode == audioMasterVersion)
+        return 2400;
     // Requests made while the mirror is being built find no editor yet.
     auto* self = fx ? static_cast<Lv2Editor*>(fx->user) : nullptr;
-    if (!self || index < 0 || index >= kNumParams) return 0;
+    if (!self || index < 0 || index >= kNumParams)
+        return 0;
     switch (opcode) {
         case audioMasterAutomate:
             self->write(self->controller, kFirstControl + (uint32_t)index, sizeof(float), 0, &opt);
             return 1;
-        case audioMasterBeginEdit: self->touch(index, true); return 1;
-        case audioMasterEndEdit: self->touch(index, false); return 1;
-        default: return 0;
+        case audioMasterBeginEdit:
+            self->touch(index, true);
+            return 1;
+        case audioMasterEndEdit:
+            self->touch(index, false);
+            return 1;
+        default:
+            return 0;
     }
 }
 
 void Lv2Editor::touch(VstInt32 index, bool grabbed) {
-    if (touchFeature) touchFeature->touch(touchFeature->handle, kFirstControl + (uint32_t)index, grabbed);
+    if (touchFeature)
+        touchFeature->touch(touchFeature->handle, kFirstControl + (uint32_t)index, grabbed);
 }
 
 bool Lv2Editor::open(const LV2_Feature* const* features, LV2UI_Widget* widget) {
@@ -70,30 +78,37 @@ bool Lv2Editor::open(const LV2_Feature* const* features, LV2UI_Widget* widget) {
         else if (std::strcmp((*f)->URI, LV2_UI__resize) == 0)
             resize = static_cast<const LV2UI_Resize*>((*f)->data);
     }
-    if (!parent) return false;
+    if (!parent)
+        return false;
     mirror = new (std::nothrow) Tresselin(hostCallback);
-    if (!mirror) return false;
+    if (!mirror)
+        return false;
     mirror->getAeffect()->user = this;
     editor = static_cast<AEffGUIEditor*>(mirror->getEditor());
     ERect* rect = nullptr;
-    if (!editor || !editor->getRect(&rect) || !rect) return false;
+    if (!editor || !editor->getRect(&rect) || !rect)
+        return false;
     editor->open(parent);
     CFrame* frame = editor->getFrame();
     void* window = frame ? frame->getSystemWindow() : nullptr;
-    if (!window) return false;  // no display, or a parent we cannot use
-    if (resize) resize->ui_resize(resize->handle, rect->right - rect->left, rect->bottom - rect->top);
+    if (!window)
+        return false;  // no display, or a parent we cannot use
+    if (resize)
+        resize->ui_resize(resize->handle, rect->right - rect->left, rect->bottom - rect->top);
     *widget = window;
     return true;
 }
 
 Lv2Editor::~Lv2Editor() {
-    if (editor) editor->close();
+    if (editor)
+        editor->close();
     delete mirror;
 }
 
 void Lv2Editor::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
     // Control ports only: a float each, format 0.
-    if (format != 0 || size != sizeof(float) || !buffer || port >= (uint32_t)kNumParams) return;
+    if (format != 0 || size != sizeof(float) || !buffer || port >= (uint32_t)kNumParams)
+        return;
     float value;
     std::memcpy(&value, buffer, sizeof value);
     mirror->setParameter((VstInt32)(port - kFirstControl), value);
@@ -104,11 +119,14 @@ int Lv2Editor::idle() {
     return 0;
 }
 
-Lv2Editor* self(LV2UI_Handle h) { return static_cast<Lv2Editor*>(h); }
+Lv2Editor* self(LV2UI_Handle h) {
+    return static_cast<Lv2Editor*>(h);
+}
 
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*, LV2UI_Write_Function write,
                          LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features) {
-    if (!pluginUri || std::strcmp(pluginUri, kPluginUri) != 0 || !write || !widget) return nullptr;
+    if (!pluginUri || std::strcmp(pluginUri, kPluginUri) != 0 || !write || !widget)
+        return nullptr;
     auto* ui = new (std::nothrow) Lv2Editor(write, controller);
     if (ui && !ui->open(features, widget)) {
         delete ui;
@@ -117,13 +135,17 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     return ui;
 }
 
-void cleanup(LV2UI_Handle h) { delete self(h); }
+void cleanup(LV2UI_Handle h) {
+    delete self(h);
+}
 
 void portEvent(LV2UI_Handle h, uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
     self(h)->portEvent(port, size, format, buffer);
 }
 
-int idle(LV2UI_Handle h) { return self(h)->idle(); }
+int idle(LV2UI_Handle h) {
+    return self(h)->idle();
+}
 
 const LV2UI_Idle_Interface kIdle = {idle};
 

@@ -73,7 +73,8 @@ Lv2Effect::Lv2Effect(double rate, const LV2_Feature* const* features) {
             midiEvent = map->map(map->handle, LV2_MIDI__MidiEvent);
         }
     }
-    for (int i = 0; i < kNumParams; ++i) applied[i] = bitsOf(kParams[i].defaultValue);
+    for (int i = 0; i < kNumParams; ++i)
+        applied[i] = bitsOf(kParams[i].defaultValue);
     std::memset(midi, 0, sizeof midi);
     for (int i = 0; i < kMaxEvents; ++i) {
         midi[i].type = kVstMidiType;
@@ -83,7 +84,8 @@ Lv2Effect::Lv2Effect(double rate, const LV2_Feature* const* features) {
     list.numEvents = 0;
     list.reserved = 0;
     effect = new (std::nothrow) Tresselin(hostCallback);
-    if (effect) effect->setSampleRate((float)rate);
+    if (effect)
+        effect->setSampleRate((float)rate);
 }
 
 void Lv2Effect::connect(uint32_t port, void* data) {
@@ -101,22 +103,26 @@ void Lv2Effect::applyControls() {
     // Compared by bits, so a NaN is passed on once, as a host would send it,
     // and the effect decides what it means.
     for (int i = 0; i < kNumParams; ++i) {
-        if (!controls[i]) continue;
+        if (!controls[i])
+            continue;
         const float v = *controls[i];
-        if (bitsOf(v) == applied[i]) continue;
+        if (bitsOf(v) == applied[i])
+            continue;
         applied[i] = bitsOf(v);
         effect->setParameter(i, v);
     }
 }
 
 void Lv2Effect::flushEvents() {
-    if (list.numEvents == 0) return;
+    if (list.numEvents == 0)
+        return;
     effect->processEvents(reinterpret_cast<VstEvents*>(&list));
     list.numEvents = 0;
 }
 
 void Lv2Effect::deliverEvents(uint32_t frames) {
-    if (!midiIn || !midiEvent) return;
+    if (!midiIn || !midiEvent)
+        return;
     // Every size is checked against what the sequence claims to hold; an
     // event that runs past it ends the reading. The last event's padding
     // need not be counted, so the position may step past the end.
@@ -126,15 +132,18 @@ void Lv2Effect::deliverEvents(uint32_t frames) {
     while (at + sizeof(LV2_Atom_Event) <= total) {
         const auto* event = reinterpret_cast<const LV2_Atom_Event*>(body + at);
         const uint32_t size = event->body.size;
-        if (size > total - at - sizeof(LV2_Atom_Event)) break;
+        if (size > total - at - sizeof(LV2_Atom_Event))
+            break;
         if (event->body.type == midiEvent && size >= 1 && size <= 3) {
-            if (list.numEvents == kMaxEvents) flushEvents();
+            if (list.numEvents == kMaxEvents)
+                flushEvents();
             VstMidiEvent& m = midi[list.numEvents++];
             const int64_t t = event->time.frames;
             const int64_t last = frames ? (int64_t)frames - 1 : 0;
             m.deltaFrames = (VstInt32)(t < 0 ? 0 : (t > last ? last : t));
             const auto* bytes = reinterpret_cast<const char*>(event + 1);
-            for (uint32_t b = 0; b < 3; ++b) m.midiData[b] = b < size ? bytes[b] : 0;
+            for (uint32_t b = 0; b < 3; ++b)
+                m.midiData[b] = b < size ? bytes[b] : 0;
         }
         at += (sizeof(LV2_Atom_Event) + size + 7) & ~(size_t)7;  // in size_t: no wrap to 0
     }
@@ -147,7 +156,8 @@ void Lv2Effect::run(uint32_t frames) {
     if (!in[0] || !in[1] || !out[0] || !out[1]) {
         // Hosts must connect every audio port; one that did not gets silence.
         for (float* o : out)
-            if (o) std::memset(o, 0, sizeof(float) * frames);
+            if (o)
+                std::memset(o, 0, sizeof(float) * frames);
         return;
     }
     float* inputs[2] = {const_cast<float*>(in[0]), const_cast<float*>(in[1])};
@@ -157,13 +167,17 @@ void Lv2Effect::run(uint32_t frames) {
     while (frames > 0) {
         const uint32_t n = frames > (uint32_t)INT_MAX ? (uint32_t)INT_MAX : frames;
         effect->processReplacing(inputs, outputs, (VstInt32)n);
-        for (float*& p : inputs) p += n;
-        for (float*& p : outputs) p += n;
+        for (float*& p : inputs)
+            p += n;
+        for (float*& p : outputs)
+            p += n;
         frames -= n;
     }
 }
 
-Lv2Effect* self(LV2_Handle h) { return static_cast<Lv2Effect*>(h); }
+Lv2Effect* self(LV2_Handle h) {
+    return static_cast<Lv2Effect*>(h);
+}
 
 LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features) {
     auto* fx = new (std::nothrow) Lv2Effect(rate, features);
@@ -174,12 +188,24 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV
     return fx;
 }
 
-void connectPort(LV2_Handle h, uint32_t port, void* data) { self(h)->connect(port, data); }
-void activate(LV2_Handle h) { self(h)->activate(); }
-void run(LV2_Handle h, uint32_t frames) { self(h)->run(frames); }
-void deactivate(LV2_Handle h) { self(h)->deactivate(); }
-void cleanup(LV2_Handle h) { delete self(h); }
-const void* extensionData(const char*) { return nullptr; }
+void connectPort(LV2_Handle h, uint32_t port, void* data) {
+    self(h)->connect(port, data);
+}
+void activate(LV2_Handle h) {
+    self(h)->activate();
+}
+void run(LV2_Handle h, uint32_t frames) {
+    self(h)->run(frames);
+}
+void deactivate(LV2_Handle h) {
+    self(h)->deactivate();
+}
+void cleanup(LV2_Handle h) {
+    delete self(h);
+}
+const void* extensionData(const char*) {
+    return nullptr;
+}
 
 const LV2_Descriptor kDescriptor = {kPluginUri, instantiate, connectPort, activate,
                                     run,        deactivate,  cleanup,     extensionData};

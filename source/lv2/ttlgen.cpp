@@ -28,10 +28,12 @@ std::string literal(float value) {
     char text[32];
     for (int digits = 1; digits <= 9; ++digits) {
         std::snprintf(text, sizeof text, "%.*g", digits, (double)value);
-        if ((float)std::strtod(text, nullptr) == value) break;
+        if ((float)std::strtod(text, nullptr) == value)
+            break;
     }
     std::string s = text;
-    if (s.find_first_of(".e") == std::string::npos) s += ".0";
+    if (s.find_first_of(".e") == std::string::npos)
+        s += ".0";
     return s;
 }
 
@@ -111,7 +113,8 @@ std::string description() {
 
 bool write(const std::string& path, const std::string& text) {
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
+    if (!f)
+        return false;
     const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     return std::fclose(f) == 0 && ok;
 }

@@ -34,7 +34,9 @@ AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, 
     cEffect.version = 1;
 }
 
-AudioEffect::~AudioEffect() { delete editor; }
+AudioEffect::~AudioEffect() {
+    delete editor;
+}
 
 void AudioEffect::setEditor(AEffEditor* newEditor) {
     editor = newEditor;
@@ -55,24 +57,30 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
             return 0;
         case effSetProgram:
             // Negative programs are refused too: the bank has no entry below 0.
-            if (value >= 0 && value < numPrograms) setProgram(static_cast<VstInt32>(value));
+            if (value >= 0 && value < numPrograms)
+                setProgram(static_cast<VstInt32>(value));
             return 0;
         case effGetProgram:
             return getProgram();
         case effSetProgramName:
-            if (ptr) setProgramName(text);
+            if (ptr)
+                setProgramName(text);
             return 0;
         case effGetProgramName:
-            if (ptr) getProgramName(text);
+            if (ptr)
+                getProgramName(text);
             return 0;
         case effGetParamLabel:
-            if (ptr) getParameterLabel(index, text);
+            if (ptr)
+                getParameterLabel(index, text);
             return 0;
         case effGetParamDisplay:
-            if (ptr) getParameterDisplay(index, text);
+            if (ptr)
+                getParameterDisplay(index, text);
             return 0;
         case effGetParamName:
-            if (ptr) getParameterName(index, text);
+            if (ptr)
+                getParameterName(index, text);
             return 0;
         case effSetSampleRate:
             setSampleRate(opt);
@@ -80,7 +88,8 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         case effSetBlockSize:
             // A size of zero or less, or one no VstInt32 holds, would reach
             // every effect that sizes buffers by it; keep the one we have.
-            if (value > 0 && value <= 0x7FFFFFFF) setBlockSize(static_cast<VstInt32>(value));
+            if (value > 0 && value <= 0x7FFFFFFF)
+                setBlockSize(static_cast<VstInt32>(value));
             return 0;
         case effMainsChanged:
             if (value == 0)
@@ -95,10 +104,12 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
             // null parent means (no window of its own), not the dispatcher.
             return editor ? dispatchAnswer(editor->open(ptr)) : 0;
         case effEditClose:
-            if (editor) editor->close();
+            if (editor)
+                editor->close();
             return 0;
         case effEditIdle:
-            if (editor) editor->idle();
+            if (editor)
+                editor->idle();
             return 0;
         case effIdentify:
             return fourCharCode('N', 'v', 'E', 'f');
@@ -122,15 +133,25 @@ VstInt32 AudioEffect::getMasterVersion() {
     return answer ? static_cast<VstInt32>(answer) : 1;
 }
 
-VstInt32 AudioEffect::getCurrentUniqueId() { return static_cast<VstInt32>(callHost(audioMasterCurrentId)); }
+VstInt32 AudioEffect::getCurrentUniqueId() {
+    return static_cast<VstInt32>(callHost(audioMasterCurrentId));
+}
 
-void AudioEffect::masterIdle() { callHost(audioMasterIdle); }
+void AudioEffect::masterIdle() {
+    callHost(audioMasterIdle);
+}
 
-bool AudioEffect::isInputConnected(VstInt32 input) { return callHost(audioMasterPinConnected, input, 0) == 0; }
+bool AudioEffect::isInputConnected(VstInt32 input) {
+    return callHost(audioMasterPinConnected, input, 0) == 0;
+}
 
-bool AudioEffect::isOutputConnected(VstInt32 output) { return callHost(audioMasterPinConnected, output, 1) == 0; }
+bool AudioEffect::isOutputConnected(VstInt32 output) {
+    return callHost(audioMasterPinConnected, output, 1) == 0;
+}
 
-void AudioEffect::dB2string(float value, char* text, VstInt32 maxLen) { trs::decibelsToText(value, text, maxLen); }
+void AudioEffect::dB2string(float value, char* text, VstInt32 maxLen) {
+    trs::decibelsToText(value, text, maxLen);
+}
 
 void AudioEffect::Hz2string(float samples, char* text, VstInt32 maxLen) {
     trs::periodToHzText(samples, getSampleRate(), text, maxLen);
@@ -140,6 +161,10 @@ void AudioEffect::ms2string(float samples, char* text, VstInt32 maxLen) {
     trs::samplesToMsText(samples, getSampleRate(), text, maxLen);
 }
 
-void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) { trs::floatToText(value, text, maxLen); }
+void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) {
+    trs::floatToText(value, text, maxLen);
+}
 
-void AudioEffect::int2string(VstInt32 value, char* text, VstInt32 maxLen) { trs::intToText(value, text, maxLen); }
+void AudioEffect::int2string(VstInt32 value, char* text, VstInt32 maxLen) {
+    trs::intToText(value, text, maxLen);
+}

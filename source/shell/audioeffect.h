@@ -17,7 +17,9 @@ typedef void* TrsModuleHandle;
 extern TrsModuleHandle hInstance;
 
 // A yes or no as the dispatchers answer it.
-constexpr VstIntPtr dispatchAnswer(bool yes) { return yes ? 1 : 0; }
+constexpr VstIntPtr dispatchAnswer(bool yes) {
+    return yes ? 1 : 0;
+}
 
 class AudioEffect {
 public:
@@ -93,8 +95,7 @@ public:
 
 protected:
     // One request to the host, or 0 without a callback.
-    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0) {
+    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0) {
         return audioMaster ? audioMaster(&cEffect, opcode, index, value, ptr, opt) : 0;
     }
     void setFlag(VstInt32 mask, bool state) {

@@ -46,14 +46,15 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         case effGetPlugCategory:
             return getPlugCategory();
         case effOfflineNotify:
-            return ptr ? dispatchAnswer(offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<VstInt32>(value),
-                                                      index != 0))
+            return ptr ? dispatchAnswer(
+                             offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<VstInt32>(value), index != 0))
                        : 0;
         case effOfflinePrepare:
             return ptr ? dispatchAnswer(offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)))
                        : 0;
         case effOfflineRun:
-            return ptr ? dispatchAnswer(offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value))) : 0;
+            return ptr ? dispatchAnswer(offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)))
+                       : 0;
         case effProcessVarIo:
             return ptr ? dispatchAnswer(processVariableIo(static_cast<VstVariableIo*>(ptr))) : 0;
         case effSetSpeakerArrangement: {
@@ -137,11 +138,17 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     }
 }
 
-bool AudioEffectX::beginEdit(VstInt32 index) { return callHost(audioMasterBeginEdit, index) != 0; }
+bool AudioEffectX::beginEdit(VstInt32 index) {
+    return callHost(audioMasterBeginEdit, index) != 0;
+}
 
-bool AudioEffectX::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
+bool AudioEffectX::endEdit(VstInt32 index) {
+    return callHost(audioMasterEndEdit, index) != 0;
+}
 
-bool AudioEffectX::ioChanged() { return callHost(audioMasterIOChanged) != 0; }
+bool AudioEffectX::ioChanged() {
+    return callHost(audioMasterIOChanged) != 0;
+}
 
 double AudioEffectX::updateSampleRate() {
     const VstIntPtr answer = callHost(audioMasterGetSampleRate);
@@ -157,9 +164,13 @@ VstInt32 AudioEffectX::updateBlockSize() {
     return blockSize;
 }
 
-VstInt32 AudioEffectX::getInputLatency() { return static_cast<VstInt32>(callHost(audioMasterGetInputLatency)); }
+VstInt32 AudioEffectX::getInputLatency() {
+    return static_cast<VstInt32>(callHost(audioMasterGetInputLatency));
+}
 
-VstInt32 AudioEffectX::getOutputLatency() { return static_cast<VstInt32>(callHost(audioMasterGetOutputLatency)); }
+VstInt32 AudioEffectX::getOutputLatency() {
+    return static_cast<VstInt32>(callHost(audioMasterGetOutputLatency));
+}
 
 bool AudioEffectX::getSpeakerArrangement(VstSpeakerArrangement** pluginInput, VstSpeakerArrangement** pluginOutput) {
     if (pluginInput)
@@ -177,27 +188,41 @@ VstInt32 AudioEffectX::getCurrentProcessLevel() {
     return static_cast<VstInt32>(callHost(audioMasterGetCurrentProcessLevel));
 }
 
-VstInt32 AudioEffectX::getAutomationState() { return static_cast<VstInt32>(callHost(audioMasterGetAutomationState)); }
+VstInt32 AudioEffectX::getAutomationState() {
+    return static_cast<VstInt32>(callHost(audioMasterGetAutomationState));
+}
 
-bool AudioEffectX::getHostVendorString(char* text) { return callHost(audioMasterGetVendorString, 0, 0, text) != 0; }
+bool AudioEffectX::getHostVendorString(char* text) {
+    return callHost(audioMasterGetVendorString, 0, 0, text) != 0;
+}
 
 bool AudioEffectX::getHostProductString(char* text) {
     return callHost(audioMasterGetProductString, 0, 0, text) != 0;
 }
 
-VstInt32 AudioEffectX::getHostVendorVersion() { return static_cast<VstInt32>(callHost(audioMasterGetVendorVersion)); }
+VstInt32 AudioEffectX::getHostVendorVersion() {
+    return static_cast<VstInt32>(callHost(audioMasterGetVendorVersion));
+}
 
 VstIntPtr AudioEffectX::hostVendorSpecific(VstInt32 lArg1, VstIntPtr lArg2, void* ptrArg, float floatArg) {
     return callHost(audioMasterVendorSpecific, lArg1, lArg2, ptrArg, floatArg);
 }
 
-VstInt32 AudioEffectX::canHostDo(char* text) { return callHost(audioMasterCanDo, 0, 0, text) != 0 ? 1 : 0; }
+VstInt32 AudioEffectX::canHostDo(char* text) {
+    return callHost(audioMasterCanDo, 0, 0, text) != 0 ? 1 : 0;
+}
 
-VstInt32 AudioEffectX::getHostLanguage() { return static_cast<VstInt32>(callHost(audioMasterGetLanguage)); }
+VstInt32 AudioEffectX::getHostLanguage() {
+    return static_cast<VstInt32>(callHost(audioMasterGetLanguage));
+}
 
-void* AudioEffectX::getDirectory() { return reinterpret_cast<void*>(callHost(audioMasterGetDirectory)); }
+void* AudioEffectX::getDirectory() {
+    return reinterpret_cast<void*>(callHost(audioMasterGetDirectory));
+}
 
-bool AudioEffectX::updateDisplay() { return callHost(audioMasterUpdateDisplay) != 0; }
+bool AudioEffectX::updateDisplay() {
+    return callHost(audioMasterUpdateDisplay) != 0;
+}
 
 bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height) {
     return callHost(audioMasterSizeWindow, width, height) != 0;
@@ -275,15 +300,21 @@ bool AudioEffectX::offlineStart(VstAudioFile* ptr, VstInt32 numAudioFiles, VstIn
     return callHost(audioMasterOfflineStart, numNewAudioFiles, numAudioFiles, ptr) != 0;
 }
 
-VstInt32 AudioEffectX::offlineGetCurrentPass() { return callHost(audioMasterOfflineGetCurrentPass) != 0 ? 1 : 0; }
+VstInt32 AudioEffectX::offlineGetCurrentPass() {
+    return callHost(audioMasterOfflineGetCurrentPass) != 0 ? 1 : 0;
+}
 
 VstInt32 AudioEffectX::offlineGetCurrentMetaPass() {
     return callHost(audioMasterOfflineGetCurrentMetaPass) != 0 ? 1 : 0;
 }
 
-void AudioEffectX::wantEvents(VstInt32 filter) { callHost(audioMasterWantMidi, 0, filter); }
+void AudioEffectX::wantEvents(VstInt32 filter) {
+    callHost(audioMasterWantMidi, 0, filter);
+}
 
-VstInt32 AudioEffectX::tempoAt(VstInt32 pos) { return static_cast<VstInt32>(callHost(audioMasterTempoAt, 0, pos)); }
+VstInt32 AudioEffectX::tempoAt(VstInt32 pos) {
+    return static_cast<VstInt32>(callHost(audioMasterTempoAt, 0, pos));
+}
 
 VstInt32 AudioEffectX::getNumAutomatableParameters() {
     return static_cast<VstInt32>(callHost(audioMasterGetNumAutomatableParameters));
@@ -293,7 +324,9 @@ VstInt32 AudioEffectX::getParameterQuantization() {
     return static_cast<VstInt32>(callHost(audioMasterGetParameterQuantization));
 }
 
-bool AudioEffectX::needIdle() { return callHost(audioMasterNeedIdle) != 0; }
+bool AudioEffectX::needIdle() {
+    return callHost(audioMasterNeedIdle) != 0;
+}
 
 AEffect* AudioEffectX::getPreviousPlug(VstInt32 /*input*/) {
     return reinterpret_cast<AEffect*>(callHost(audioMasterGetPreviousPlug));
@@ -323,7 +356,9 @@ void* AudioEffectX::openWindow(VstWindow* window) {
     return reinterpret_cast<void*>(callHost(audioMasterOpenWindow, 0, 0, window));
 }
 
-bool AudioEffectX::closeWindow(VstWindow* window) { return callHost(audioMasterCloseWindow, 0, 0, window) != 0; }
+bool AudioEffectX::closeWindow(VstWindow* window) {
+    return callHost(audioMasterCloseWindow, 0, 0, window) != 0;
+}
 
 bool AudioEffectX::getChunkFile(void* nativePath) {
     return nativePath && callHost(audioMasterGetChunkFile, 0, 0, nativePath) != 0;

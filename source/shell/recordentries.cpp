@@ -6,7 +6,9 @@ namespace trs {
 
 namespace {
 
-AudioEffect* effectOf(AEffect* e) { return e ? static_cast<AudioEffect*>(e->object) : nullptr; }
+AudioEffect* effectOf(AEffect* e) {
+    return e ? static_cast<AudioEffect*>(e->object) : nullptr;
+}
 
 }  // namespace
 
@@ -69,8 +71,7 @@ void VSTCALLBACK processReplacingEntry(AEffect* e, float** inputs, float** outpu
     }
 }
 
-void VSTCALLBACK processDoubleReplacingEntry(AEffect* e, double** inputs, double** outputs,
-                                             VstInt32 sampleFrames) {
+void VSTCALLBACK processDoubleReplacingEntry(AEffect* e, double** inputs, double** outputs, VstInt32 sampleFrames) {
     if (AudioEffect* effect = effectOf(e)) {
         try {
             effect->processDoubleReplacing(inputs, outputs, sampleFrames);

@@ -11,7 +11,9 @@ const char kHuge[] = "Huge!";
 // Exact powers of ten for the fraction digits.
 const double kPow10[] = {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0, 1000000.0, 10000000.0, 100000000.0};
 
-int digitOf(double x) { return static_cast<int>(std::fmod(x, 10.0)); }
+int digitOf(double x) {
+    return static_cast<int>(std::fmod(x, 10.0));
+}
 
 }  // namespace
 

@@ -19,12 +19,11 @@ typedef intptr_t VstIntPtr;
 
 struct AEffect;
 
-typedef VstIntPtr(VSTCALLBACK* audioMasterCallback)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                                     VstIntPtr value, void* ptr, float opt);
-typedef VstIntPtr(VSTCALLBACK* AEffectDispatcherProc)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                                       VstIntPtr value, void* ptr, float opt);
-typedef void(VSTCALLBACK* AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs,
-                                              VstInt32 sampleFrames);
+typedef VstIntPtr(VSTCALLBACK* audioMasterCallback)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                                    void* ptr, float opt);
+typedef VstIntPtr(VSTCALLBACK* AEffectDispatcherProc)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                                      void* ptr, float opt);
+typedef void(VSTCALLBACK* AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
 typedef void(VSTCALLBACK* AEffectProcessDoubleProc)(AEffect* effect, double** inputs, double** outputs,
                                                     VstInt32 sampleFrames);
 typedef void(VSTCALLBACK* AEffectSetParameterProc)(AEffect* effect, VstInt32 index, float parameter);
@@ -378,6 +377,7 @@ static_assert(sizeof(VstSpeakerProperties) == 112, "VstSpeakerProperties size");
 TRS_CHECK(VstSpeakerArrangement, speakers, 8, 8);
 static_assert(sizeof(VstSpeakerArrangement) == 904, "VstSpeakerArrangement size");
 static_assert(effGetTailSize == 52 && effGetVstVersion == 58 && effGetNumMidiOutputChannels == 79, "opcode numbering");
-static_assert(audioMasterGetChunkFile == 48 && audioMasterBeginEdit == 43 && audioMasterCanDo == 37, "host opcode numbering");
+static_assert(audioMasterGetChunkFile == 48 && audioMasterBeginEdit == 43 && audioMasterCanDo == 37,
+              "host opcode numbering");
 
 #undef TRS_CHECK

@@ -8,13 +8,12 @@
 long AEffGUIEditor::knobMode = 0;
 
 namespace {
-const unsigned long kIdleWait = 4;       // ms to wait when called early
-const unsigned long kIdleSlack = 50;     // ms before the due time that still counts
-const unsigned long kIdleInterval = 100; // ms between two rounds of idle work
+const unsigned long kIdleWait = 4;        // ms to wait when called early
+const unsigned long kIdleSlack = 50;      // ms before the due time that still counts
+const unsigned long kIdleInterval = 100;  // ms between two rounds of idle work
 }  // namespace
 
-AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect)
-{
+AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect) {
     rect.top = rect.left = rect.bottom = rect.right = 0;
     scaledRect = rect;
     if (effect)
@@ -23,15 +22,13 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect)
 
 AEffGUIEditor::~AEffGUIEditor() {}
 
-int AEffGUIEditor::getScale()
-{
+int AEffGUIEditor::getScale() {
     if (scale == 0)
         scale = displayscale::forEditor();
     return scale;
 }
 
-bool AEffGUIEditor::getRect(ERect** r)
-{
+bool AEffGUIEditor::getRect(ERect** r) {
     const int s = getScale();
     scaledRect.top = VstInt16(rect.top * s);
     scaledRect.left = VstInt16(rect.left * s);
@@ -42,45 +39,43 @@ bool AEffGUIEditor::getRect(ERect** r)
     return true;
 }
 
-bool AEffGUIEditor::open(void* ptr)
-{
+bool AEffGUIEditor::open(void* ptr) {
     systemWindow = ptr;
     getScale();
     return true;
 }
 
-void AEffGUIEditor::idle()
-{
+void AEffGUIEditor::idle() {
     if (inIdleStuff)
         return;
     if (frame)
         frame->idle();
 }
 
-bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) { return frame && frame->onKeyDown(keyCode) > 0; }
+bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) {
+    return frame && frame->onKeyDown(keyCode) > 0;
+}
 
-bool AEffGUIEditor::onKeyUp(VstKeyCode& /*keyCode*/) { return false; }
+bool AEffGUIEditor::onKeyUp(VstKeyCode& /*keyCode*/) {
+    return false;
+}
 
-bool AEffGUIEditor::setKnobMode(VstInt32 mode)
-{
+bool AEffGUIEditor::setKnobMode(VstInt32 mode) {
     knobMode = mode;
     return true;
 }
 
-void AEffGUIEditor::beginEdit(long index)
-{
+void AEffGUIEditor::beginEdit(long index) {
     if (effect)
         static_cast<AudioEffectX*>(effect)->beginEdit(VstInt32(index));
 }
 
-void AEffGUIEditor::endEdit(long index)
-{
+void AEffGUIEditor::endEdit(long index) {
     if (effect)
         static_cast<AudioEffectX*>(effect)->endEdit(VstInt32(index));
 }
 
-void AEffGUIEditor::doIdleStuff()
-{
+void AEffGUIEditor::doIdleStuff() {
     unsigned long now = IdleClock::now();
     if (long(nextIdle - now) > 0) {
         IdleClock::sleep(kIdleWait);

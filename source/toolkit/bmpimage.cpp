@@ -4,12 +4,13 @@
 
 namespace {
 
-uint32_t le32(const unsigned char* p)
-{
+uint32_t le32(const unsigned char* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-uint16_t le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+uint16_t le16(const unsigned char* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
 
 // Large enough for any panel we draw, small enough that a corrupt header
 // cannot ask for gigabytes.
@@ -17,8 +18,7 @@ const int64_t kMaxSide = 16384;
 
 }  // namespace
 
-bool BmpImage::readHeader(const unsigned char* data, size_t size)
-{
+bool BmpImage::readHeader(const unsigned char* data, size_t size) {
     w = h = 0;
     px.clear();
     if (!data || size < 54 || data[0] != 'B' || data[1] != 'M')
@@ -62,8 +62,7 @@ bool BmpImage::readHeader(const unsigned char* data, size_t size)
     return true;
 }
 
-bool BmpImage::decode(const unsigned char* data, size_t size)
-{
+bool BmpImage::decode(const unsigned char* data, size_t size) {
     if (!readHeader(data, size))
         return false;
     px.assign(size_t(w) * size_t(h), 0xFF000000u);

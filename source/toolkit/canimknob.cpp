@@ -13,37 +13,31 @@ const double kSweep = 270.0;
 const double kLinearRange = 200.0;
 }  // namespace
 
-CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* strip,
-                     const CPoint& offset)
-    : CControl(size, listener, tag, strip), offset(offset), heightOfOneImage(size.height()),
-      subPixmaps(strip && size.height() > 0 ? strip->getHeight() / size.height() : 0)
-{
-}
+CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* strip, const CPoint& offset)
+    : CControl(size, listener, tag, strip),
+      offset(offset),
+      heightOfOneImage(size.height()),
+      subPixmaps(strip && size.height() > 0 ? strip->getHeight() / size.height() : 0) {}
 
-int CAnimKnob::frameIndex() const
-{
+int CAnimKnob::frameIndex() const {
     if (subPixmaps <= 0)
         return 0;
     float v = value < 0.f ? 0.f : (value > 1.f ? 1.f : value);
     return int(std::floor(float(subPixmaps - 1) * v));
 }
 
-void CAnimKnob::draw(CDrawContext* context)
-{
+void CAnimKnob::draw(CDrawContext* context) {
     if (background && subPixmaps > 0)
-        context->drawBitmap(*background, size,
-                            CPoint(offset.h, offset.v + frameIndex() * heightOfOneImage));
+        context->drawBitmap(*background, size, CPoint(offset.h, offset.v + frameIndex() * heightOfOneImage));
 }
 
-double CAnimKnob::angleAt(const CPoint& where) const
-{
+double CAnimKnob::angleAt(const CPoint& where) const {
     const double dx = where.h - (size.left + size.right) / 2.0;
     const double dy = where.v - (size.top + size.bottom) / 2.0;
     return std::atan2(dx, -dy) * 180.0 / M_PI;
 }
 
-CMouseEventResult CAnimKnob::onMouseDown(CPoint& where, long buttons)
-{
+CMouseEventResult CAnimKnob::onMouseDown(CPoint& where, long buttons) {
     if (!(buttons & kLButton))
         return kMouseEventNotHandled;
     if (checkDefaultValue(buttons))
@@ -57,8 +51,7 @@ CMouseEventResult CAnimKnob::onMouseDown(CPoint& where, long buttons)
     return kMouseEventHandled;
 }
 
-void CAnimKnob::follow(const CPoint& where, long buttons)
-{
+void CAnimKnob::follow(const CPoint& where, long buttons) {
     const float old = value;
     const double fine = (buttons & kShift) ? 0.1 : 1.0;
     if (mode == kLinearMode) {
@@ -81,14 +74,12 @@ void CAnimKnob::follow(const CPoint& where, long buttons)
         reportChange();
 }
 
-CMouseEventResult CAnimKnob::onMouseMoved(CPoint& where, long buttons)
-{
+CMouseEventResult CAnimKnob::onMouseMoved(CPoint& where, long buttons) {
     follow(where, buttons);
     return kMouseEventHandled;
 }
 
-CMouseEventResult CAnimKnob::onMouseUp(CPoint& /*where*/, long /*buttons*/)
-{
+CMouseEventResult CAnimKnob::onMouseUp(CPoint& /*where*/, long /*buttons*/) {
     endEdit();
     return kMouseEventHandled;
 }

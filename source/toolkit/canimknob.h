@@ -7,8 +7,7 @@ enum KnobMode { kCircularMode = 0, kRelativCircularMode = 1, kLinearMode = 2 };
 
 class CAnimKnob : public CControl {
 public:
-    CAnimKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* strip,
-              const CPoint& offset);
+    CAnimKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* strip, const CPoint& offset);
 
     void draw(CDrawContext* context) override;
     int getNumSubPixmaps() const { return subPixmaps; }

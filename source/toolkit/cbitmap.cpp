@@ -7,8 +7,7 @@ namespace {
 int live = 0;
 }
 
-CBitmap::CBitmap(long resourceId) : resourceId(resourceId)
-{
+CBitmap::CBitmap(long resourceId) : resourceId(resourceId) {
     ++live;
     BitmapResource res;
     BmpImage image;
@@ -20,8 +19,7 @@ CBitmap::CBitmap(long resourceId) : resourceId(resourceId)
     }
 }
 
-const uint32_t* CBitmap::getPixels() const
-{
+const uint32_t* CBitmap::getPixels() const {
     if (pixels.empty() && resource) {
         BmpImage image;
         if (image.decode(resource, resourceSize))
@@ -32,8 +30,7 @@ const uint32_t* CBitmap::getPixels() const
     return pixels.data();
 }
 
-CBitmap::CBitmap(int w, int h, const std::vector<uint32_t>& px) : resourceId(0)
-{
+CBitmap::CBitmap(int w, int h, const std::vector<uint32_t>& px) : resourceId(0) {
     ++live;
     if (w > 0 && h > 0 && px.size() == size_t(w) * size_t(h)) {
         width = w;
@@ -42,12 +39,15 @@ CBitmap::CBitmap(int w, int h, const std::vector<uint32_t>& px) : resourceId(0)
     }
 }
 
-CBitmap::~CBitmap() { --live; }
+CBitmap::~CBitmap() {
+    --live;
+}
 
-void CBitmap::forget()
-{
+void CBitmap::forget() {
     if (--references == 0)
         delete this;
 }
 
-int CBitmap::liveCount() { return live; }
+int CBitmap::liveCount() {
+    return live;
+}

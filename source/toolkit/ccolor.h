@@ -8,11 +8,8 @@ struct CColor {
 
     constexpr CColor() = default;
     constexpr CColor(unsigned char r, unsigned char g, unsigned char b, unsigned char a = 255)
-        : red(r), green(g), blue(b), alpha(a)
-    {
-    }
-    constexpr uint32_t pixel() const
-    {
+        : red(r), green(g), blue(b), alpha(a) {}
+    constexpr uint32_t pixel() const {
         return (uint32_t(alpha) << 24) | (uint32_t(red) << 16) | (uint32_t(green) << 8) | blue;
     }
     bool operator==(const CColor& o) const { return pixel() == o.pixel(); }

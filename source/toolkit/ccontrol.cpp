@@ -6,46 +6,39 @@
 #include "toolkit/vstguieditorinterface.h"
 
 CControl::CControl(const CRect& size, CControlListener* listener, long tag, CBitmap* background)
-    : CView(size), listener(listener), tag(tag), background(background)
-{
+    : CView(size), listener(listener), tag(tag), background(background) {
     if (background)
         background->remember();
 }
 
-CControl::~CControl()
-{
+CControl::~CControl() {
     if (background)
         background->forget();
 }
 
-void CControl::drawn()
-{
+void CControl::drawn() {
     CView::drawn();
     drawnValue = value;
 }
 
-void CControl::beginEdit()
-{
+void CControl::beginEdit() {
     if (frame && frame->getEditor())
         frame->getEditor()->beginEdit(tag);
 }
 
-void CControl::endEdit()
-{
+void CControl::endEdit() {
     if (frame && frame->getEditor())
         frame->getEditor()->endEdit(tag);
 }
 
-void CControl::bounceValue()
-{
+void CControl::bounceValue() {
     if (value > vmax)
         value = vmax;
     else if (value < vmin)
         value = vmin;
 }
 
-bool CControl::checkDefaultValue(long buttons)
-{
+bool CControl::checkDefaultValue(long buttons) {
     if (!((buttons & kLButton) && (buttons & kControl)))
         return false;
     const float old = value;
@@ -59,8 +52,7 @@ bool CControl::checkDefaultValue(long buttons)
     return true;
 }
 
-void CControl::reportChange()
-{
+void CControl::reportChange() {
     if (listener)
         listener->valueChanged(this);
     if (frame)

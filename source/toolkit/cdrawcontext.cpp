@@ -2,31 +2,28 @@
 
 #include "toolkit/cbitmap.h"
 
-CDrawContext::CDrawContext(int w, int h, int s)
-    : scale(s == 2 ? 2 : 1)
-{
+CDrawContext::CDrawContext(int w, int h, int s) : scale(s == 2 ? 2 : 1) {
     width = w > 0 ? w * scale : 0;
     height = h > 0 ? h * scale : 0;
     clip = CRect(0, 0, width, height);
     pixels.assign(size_t(width) * size_t(height), 0xFF000000u);
 }
 
-uint32_t CDrawContext::getPixel(int x, int y) const
-{
+uint32_t CDrawContext::getPixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height)
         return 0;
     return pixels[size_t(y) * width + x];
 }
 
-CRect CDrawContext::toBuffer(const CRect& r) const
-{
+CRect CDrawContext::toBuffer(const CRect& r) const {
     return CRect(r.left * scale, r.top * scale, r.right * scale, r.bottom * scale);
 }
 
-void CDrawContext::setClipRect(const CRect& r) { clip = toBuffer(r).intersection(CRect(0, 0, width, height)); }
+void CDrawContext::setClipRect(const CRect& r) {
+    clip = toBuffer(r).intersection(CRect(0, 0, width, height));
+}
 
-void CDrawContext::fillRect(const CRect& r, const CColor& c)
-{
+void CDrawContext::fillRect(const CRect& r, const CColor& c) {
     const CRect a = toBuffer(r).intersection(clip);
     const uint32_t p = c.pixel();
     for (int y = a.top; y < a.bottom; ++y)
@@ -34,8 +31,7 @@ void CDrawContext::fillRect(const CRect& r, const CColor& c)
             pixels[size_t(y) * width + x] = p;
 }
 
-void CDrawContext::frameRect(const CRect& r, const CColor& c)
-{
+void CDrawContext::frameRect(const CRect& r, const CColor& c) {
     if (r.isEmpty())
         return;
     fillRect(CRect(r.left, r.top, r.right, r.top + 1), c);
@@ -44,8 +40,7 @@ void CDrawContext::frameRect(const CRect& r, const CColor& c)
     fillRect(CRect(r.right - 1, r.top, r.right, r.bottom), c);
 }
 
-void CDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest, const CPoint& src)
-{
+void CDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest, const CPoint& src) {
     // Limit dest to what the bitmap has from src on, then to the clip.
     CRect avail(dest.left - src.h, dest.top - src.v, dest.left - src.h + bitmap.getWidth(),
                 dest.top - src.v + bitmap.getHeight());
@@ -62,8 +57,7 @@ void CDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest, const CP
     }
 }
 
-void CDrawContext::blend(int x, int y, uint32_t colour, unsigned a)
-{
+void CDrawContext::blend(int x, int y, uint32_t colour, unsigned a) {
     if (!clip.pointInside(CPoint(x, y)) || a == 0)
         return;
     uint32_t& d = pixels[size_t(y) * width + x];
@@ -77,8 +71,7 @@ void CDrawContext::blend(int x, int y, uint32_t colour, unsigned a)
 
 namespace {
 
-int advanceOf(const char* text, const GlyphTable& t)
-{
+int advanceOf(const char* text, const GlyphTable& t) {
     int advance = 0;
     for (const char* p = text; p && *p; ++p)
         advance += t.find(*p)->advance;
@@ -87,20 +80,17 @@ int advanceOf(const char* text, const GlyphTable& t)
 
 }  // namespace
 
-int CDrawContext::stringWidth(const char* text, const CFontDesc& font) const
-{
+int CDrawContext::stringWidth(const char* text, const CFontDesc& font) const {
     return (advanceOf(text, font.glyphs(scale)) / scale + 32) / 64;
 }
 
-void CDrawContext::centre(const char* text, const CRect& r, const GlyphTable& t, int* pen, int* baseline) const
-{
+void CDrawContext::centre(const char* text, const CRect& r, const GlyphTable& t, int* pen, int* baseline) const {
     const int digitHeight = t.find('0')->height;
     *baseline = r.top + (r.height() + digitHeight) / 2;
     *pen = (r.left + (r.width() - (advanceOf(text, t) + 32) / 64) / 2) * 64;
 }
 
-bool CDrawContext::fitsCentred(const char* text, const CRect& layoutRect, const CFontDesc& font) const
-{
+bool CDrawContext::fitsCentred(const char* text, const CRect& layoutRect, const CFontDesc& font) const {
     if (!text)
         return true;
     const GlyphTable& t = font.glyphs(scale);
@@ -120,8 +110,7 @@ bool CDrawContext::fitsCentred(const char* text, const CRect& layoutRect, const 
 }
 
 void CDrawContext::drawStringCentred(const char* text, const CRect& layoutRect, const CColor& c,
-                                     const CFontDesc& font)
-{
+                                     const CFontDesc& font) {
     if (!text)
         return;
     const GlyphTable& t = font.glyphs(scale);

@@ -7,26 +7,21 @@
 #include "toolkit/textfit.h"
 
 CParamDisplay::CParamDisplay(const CRect& size, CBitmap* background, long /*style*/)
-    : CControl(size, nullptr, 0, background)
-{
-}
+    : CControl(size, nullptr, 0, background) {}
 
-void CParamDisplay::setStringConvert(StringConvert c)
-{
+void CParamDisplay::setStringConvert(StringConvert c) {
     convert = c;
     convertWithData = nullptr;
     userData = nullptr;
 }
 
-void CParamDisplay::setStringConvert(StringConvertWithData c, void* data)
-{
+void CParamDisplay::setStringConvert(StringConvertWithData c, void* data) {
     convertWithData = c;
     userData = data;
     convert = nullptr;
 }
 
-void CParamDisplay::getText(char text[kTextSize]) const
-{
+void CParamDisplay::getText(char text[kTextSize]) const {
     text[0] = 0;
     if (convertWithData)
         convertWithData(value, text, userData);
@@ -37,8 +32,7 @@ void CParamDisplay::getText(char text[kTextSize]) const
     text[kTextSize - 1] = 0;  // a converter that ran off the end must not take us with it
 }
 
-void CParamDisplay::draw(CDrawContext* context)
-{
+void CParamDisplay::draw(CDrawContext* context) {
     char text[kTextSize];
     getText(text);
     if (background)
@@ -53,8 +47,7 @@ void CParamDisplay::draw(CDrawContext* context)
 }
 
 void CParamDisplay::fitText(const CDrawContext& context, const char* text, std::string* shown,
-                            CFontDesc* shownFont) const
-{
+                            CFontDesc* shownFont) const {
     // A cut glyph misleads: "440.0000" cut on both sides reads as 40.0000.
     const CRect box = textBox();
     const CFontDesc fonts[2] = {font, font.smaller()};

@@ -14,19 +14,13 @@ struct CRect {
     int width() const { return right - left; }
     int height() const { return bottom - top; }
     bool isEmpty() const { return right <= left || bottom <= top; }
-    bool pointInside(const CPoint& p) const
-    {
-        return p.h >= left && p.h < right && p.v >= top && p.v < bottom;
-    }
-    CRect intersection(const CRect& o) const
-    {
-        CRect r(std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
-                std::min(bottom, o.bottom));
+    bool pointInside(const CPoint& p) const { return p.h >= left && p.h < right && p.v >= top && p.v < bottom; }
+    CRect intersection(const CRect& o) const {
+        CRect r(std::max(left, o.left), std::max(top, o.top), std::min(right, o.right), std::min(bottom, o.bottom));
         return r.isEmpty() ? CRect() : r;
     }
     bool intersects(const CRect& o) const { return !intersection(o).isEmpty(); }
-    CRect unionWith(const CRect& o) const
-    {
+    CRect unionWith(const CRect& o) const {
         if (isEmpty())
             return o;
         if (o.isEmpty())
@@ -34,8 +28,7 @@ struct CRect {
         return CRect(std::min(left, o.left), std::min(top, o.top), std::max(right, o.right),
                      std::max(bottom, o.bottom));
     }
-    bool operator==(const CRect& o) const
-    {
+    bool operator==(const CRect& o) const {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
     }
     bool operator!=(const CRect& o) const { return !(*this == o); }

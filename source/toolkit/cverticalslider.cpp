@@ -5,47 +5,44 @@
 #include "toolkit/cbitmap.h"
 #include "toolkit/cdrawcontext.h"
 
-CVerticalSlider::CVerticalSlider(const CRect& size, CControlListener* listener, long tag, int minPos,
-                                 int maxPos, CBitmap* handle, CBitmap* background, const CPoint& offset,
-                                 long style)
-    : CControl(size, listener, tag, background), minPos(minPos), maxPos(maxPos), handle(handle),
-      offset(offset), style(style)
-{
+CVerticalSlider::CVerticalSlider(const CRect& size, CControlListener* listener, long tag, int minPos, int maxPos,
+                                 CBitmap* handle, CBitmap* background, const CPoint& offset, long style)
+    : CControl(size, listener, tag, background),
+      minPos(minPos),
+      maxPos(maxPos),
+      handle(handle),
+      offset(offset),
+      style(style) {
     if (handle)
         handle->remember();
 }
 
-CVerticalSlider::~CVerticalSlider()
-{
+CVerticalSlider::~CVerticalSlider() {
     if (handle)
         handle->forget();
 }
 
-double CVerticalSlider::exactHandleTop() const
-{
+double CVerticalSlider::exactHandleTop() const {
     float v = value < 0.f ? 0.f : (value > 1.f ? 1.f : value);
     if (style & kTop)
         return minPos + travel() * v;
     return minPos + travel() * (1.0 - v);
 }
 
-int CVerticalSlider::handleTop() const
-{
+int CVerticalSlider::handleTop() const {
     float v = value < 0.f ? 0.f : (value > 1.f ? 1.f : value);
     const float share = (style & kTop) ? v : 1.f - v;
     return minPos + int(float(maxPos - minPos) * share);
 }
 
-float CVerticalSlider::valueForHandleTop(double top) const
-{
+float CVerticalSlider::valueForHandleTop(double top) const {
     if (travel() <= 0)
         return value;
     const double share = (top - minPos) / travel();
     return float((style & kTop) ? share : 1.0 - share);
 }
 
-void CVerticalSlider::draw(CDrawContext* context)
-{
+void CVerticalSlider::draw(CDrawContext* context) {
     if (background)
         context->drawBitmap(*background, size, offset);
     if (handle) {
@@ -59,8 +56,7 @@ void CVerticalSlider::draw(CDrawContext* context)
     }
 }
 
-CMouseEventResult CVerticalSlider::onMouseDown(CPoint& where, long buttons)
-{
+CMouseEventResult CVerticalSlider::onMouseDown(CPoint& where, long buttons) {
     if (!(buttons & kLButton))
         return kMouseEventNotHandled;
     if (checkDefaultValue(buttons))
@@ -78,8 +74,7 @@ CMouseEventResult CVerticalSlider::onMouseDown(CPoint& where, long buttons)
     return kMouseEventHandled;
 }
 
-void CVerticalSlider::follow(const CPoint& where, long buttons)
-{
+void CVerticalSlider::follow(const CPoint& where, long buttons) {
     const float old = value;
     if (buttons & kShift) {
         // Ten times finer, relative to the last position, so it never jumps.
@@ -96,14 +91,12 @@ void CVerticalSlider::follow(const CPoint& where, long buttons)
         reportChange();
 }
 
-CMouseEventResult CVerticalSlider::onMouseMoved(CPoint& where, long buttons)
-{
+CMouseEventResult CVerticalSlider::onMouseMoved(CPoint& where, long buttons) {
     follow(where, buttons);
     return kMouseEventHandled;
 }
 
-CMouseEventResult CVerticalSlider::onMouseUp(CPoint& /*where*/, long /*buttons*/)
-{
+CMouseEventResult CVerticalSlider::onMouseUp(CPoint& /*where*/, long /*buttons*/) {
     endEdit();
     return kMouseEventHandled;
 }

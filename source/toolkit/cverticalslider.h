@@ -8,9 +8,8 @@ enum SliderStyle { kVertical = 1 << 0, kBottom = 1 << 1, kTop = 1 << 2 };
 
 class CVerticalSlider : public CControl {
 public:
-    CVerticalSlider(const CRect& size, CControlListener* listener, long tag, int minPos, int maxPos,
-                    CBitmap* handle, CBitmap* background, const CPoint& offset,
-                    long style = kBottom | kVertical);
+    CVerticalSlider(const CRect& size, CControlListener* listener, long tag, int minPos, int maxPos, CBitmap* handle,
+                    CBitmap* background, const CPoint& offset, long style = kBottom | kVertical);
     ~CVerticalSlider() override;
 
     void setOffsetHandle(const CPoint& p) { offsetHandle = p; }

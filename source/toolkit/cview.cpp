@@ -2,8 +2,7 @@
 
 #include "toolkit/cframe.h"
 
-void CView::invalid()
-{
+void CView::invalid() {
     if (frame)
         frame->redrawRect(size);
 }

@@ -22,18 +22,9 @@ public:
     // The frame calls this once the view's current state is on screen.
     virtual void drawn() { dirty = false; }
 
-    virtual CMouseEventResult onMouseDown(CPoint& /*where*/, long /*buttons*/)
-    {
-        return kMouseEventNotHandled;
-    }
-    virtual CMouseEventResult onMouseMoved(CPoint& /*where*/, long /*buttons*/)
-    {
-        return kMouseEventNotHandled;
-    }
-    virtual CMouseEventResult onMouseUp(CPoint& /*where*/, long /*buttons*/)
-    {
-        return kMouseEventNotHandled;
-    }
+    virtual CMouseEventResult onMouseDown(CPoint& /*where*/, long /*buttons*/) { return kMouseEventNotHandled; }
+    virtual CMouseEventResult onMouseMoved(CPoint& /*where*/, long /*buttons*/) { return kMouseEventNotHandled; }
+    virtual CMouseEventResult onMouseUp(CPoint& /*where*/, long /*buttons*/) { return kMouseEventNotHandled; }
 
     // Draws the view into the frame's buffer now, rather than at the next idle.
     void invalid();

@@ -4,8 +4,8 @@
 struct GlyphTable {
     struct Glyph {
         unsigned char width, height;
-        signed char left;    // from the pen position to the bitmap's left column
-        signed char top;     // from the baseline to the bitmap's top row (negative is up)
+        signed char left;        // from the pen position to the bitmap's left column
+        signed char top;         // from the baseline to the bitmap's top row (negative is up)
         unsigned short advance;  // in 1/64 pixel
         unsigned int offset;     // into coverage
     };
@@ -17,8 +17,7 @@ struct GlyphTable {
     const Glyph* glyphs;
     const unsigned char* coverage;
 
-    const Glyph* find(char c) const
-    {
+    const Glyph* find(char c) const {
         int code = static_cast<unsigned char>(c);
         if (code < first || code > last)
             code = '?';

@@ -8,9 +8,10 @@ PlatformWindow::Factory current = platform::createWindow;
 
 }  // namespace
 
-void PlatformWindow::setFactory(Factory factory) { current = factory ? factory : platform::createWindow; }
+void PlatformWindow::setFactory(Factory factory) {
+    current = factory ? factory : platform::createWindow;
+}
 
-PlatformWindow* PlatformWindow::create(CFrame& frame, void* parent)
-{
+PlatformWindow* PlatformWindow::create(CFrame& frame, void* parent) {
     return parent ? current(frame, parent) : nullptr;
 }

@@ -2,12 +2,13 @@
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // text rounded half up at its digit 'keep' places after the point; digits
 // holds every digit of the number, point where the point stood.
-std::string rounded(const std::string& digits, size_t point, size_t keep, bool negative)
-{
+std::string rounded(const std::string& digits, size_t point, size_t keep, bool negative) {
     std::string kept = digits.substr(0, point + keep);
     if (digits[point + keep] >= '5') {
         size_t i = kept.size();
@@ -31,8 +32,7 @@ std::string rounded(const std::string& digits, size_t point, size_t keep, bool n
 
 }  // namespace
 
-std::vector<std::string> shorterNumbers(const std::string& text)
-{
+std::vector<std::string> shorterNumbers(const std::string& text) {
     size_t i = 0;
     const bool negative = !text.empty() && text[0] == '-';
     if (negative)

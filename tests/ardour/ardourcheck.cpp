@@ -24,10 +24,9 @@
 
 namespace {
 
-const char* const kNames[18] = {"OSC.Amt",    "OSC.Note",    "OSC.Wave",     "Noise.Amt",    "Noise.Color",
-                                "CutOff",     "Resonance",   "FilterType",   "EF1.Smooth",   "EF1.Osc.AM",
-                                "EF1.Noise.AM", "EF2.Smooth", "EF2.Cutoff",  "EF2.OSC.FM",   "Dry2Filter",
-                                "Dry",        "Fil.KeyTrack", "Osc.KeyTrack"};
+const char* const kNames[18] = {"OSC.Amt",    "OSC.Note",   "OSC.Wave",   "Noise.Amt",  "Noise.Color",  "CutOff",
+                                "Resonance",  "FilterType", "EF1.Smooth", "EF1.Osc.AM", "EF1.Noise.AM", "EF2.Smooth",
+                                "EF2.Cutoff", "EF2.OSC.FM", "Dry2Filter", "Dry",        "Fil.KeyTrack", "Osc.KeyTrack"};
 constexpr int kBlock = 1024;  // the dummy backend's period
 constexpr int kPreroll = 48000;
 
@@ -48,8 +47,8 @@ struct Case {
     std::string name, kind;
     long start = 0, frames = 0;
     double rate = 0;
-    std::vector<float> values;                 // as Ardour holds them
-    std::vector<std::pair<int, float>> sets;   // what the session set, in order
+    std::vector<float> values;                // as Ardour holds them
+    std::vector<std::pair<int, float>> sets;  // what the session set, in order
     int automated = -1;
     struct Step {
         long at;  // frame in the segment, a block start
@@ -100,8 +99,8 @@ bool readWav(const std::string& path, Stereo& out, int& rate, std::string& error
                 format = u16(body + 24);  // the sub-format's first two bytes
         } else if (!std::memcmp(&bytes[at], "data", 4)) {
             if (format != 3 || bits != 32 || channels != 2) {
-                error = path + fmt(": format %g, %g bits, %g channels; expected 32-bit float stereo", format, bits,
-                                   channels);
+                error = path +
+                        fmt(": format %g, %g bits, %g channels; expected 32-bit float stereo", format, bits, channels);
                 return false;
             }
             const size_t frames = size / 8;
@@ -308,8 +307,8 @@ void checkCase(const std::string& plugin, const std::string& work, const Case& c
         return;
     }
     const Difference d = compare(wav, reference);
-    std::printf("%s: against our host's render: %zu of %zu samples differ, largest difference %.3g\n",
-                c.name.c_str(), d.unequal, 2 * wav.size(), d.maxAbs);
+    std::printf("%s: against our host's render: %zu of %zu samples differ, largest difference %.3g\n", c.name.c_str(),
+                d.unequal, 2 * wav.size(), d.maxAbs);
     if (d.unequal)
         std::printf("%s: frames %zu to %zu differ\n", c.name.c_str(), d.first, d.last);
 
@@ -390,8 +389,8 @@ void checkCase(const std::string& plugin, const std::string& work, const Case& c
         double loud = 0, soft = 0;
         for (size_t seg = 0; seg + 12000 <= extra.size(); seg += 12000)
             ((seg / 12000) % 2 == 0 ? loud : soft) += rms(extra, seg + 2000, seg + 12000);
-        check(loud > 1.5 * soft, c.name + fmt(": follower 1 makes them louder in loud stretches (%.4f vs %.4f)",
-                                             loud, soft));
+        check(loud > 1.5 * soft,
+              c.name + fmt(": follower 1 makes them louder in loud stretches (%.4f vs %.4f)", loud, soft));
         check(outPeak > 0.05, c.name + fmt(": the export is not silent (peak %.3g)", outPeak));
     } else if (c.kind == "automated") {
         // Dry ramps 1 -> 0 with the processed path closed: out = dry * in.
@@ -402,9 +401,9 @@ void checkCase(const std::string& plugin, const std::string& work, const Case& c
         const double tail = rms(wav.left, n - tenth, n) / rms(input.left, n - tenth, n);
         check(head > 0.85 && mid > 0.35 && mid < 0.65 && tail < 0.1,
               c.name + fmt(": Dry automation fades the signal (gain %.3f, %.3f, %.3f)", head, mid, tail));
-        check(d.maxAbs < 1e-3,
-              c.name + fmt(": close to a render that sets Dry at every block start (largest difference %.3g)",
-                           d.maxAbs));
+        check(
+            d.maxAbs < 1e-3,
+            c.name + fmt(": close to a render that sets Dry at every block start (largest difference %.3g)", d.maxAbs));
     }
 }
 
@@ -419,8 +418,8 @@ int main(int argc, char** argv) {
     checkParameters(plugin, work);
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(work))
-        if (entry.path().string().size() > 9 && entry.path().string().rfind(".case.txt") ==
-                                                    entry.path().string().size() - 9)
+        if (entry.path().string().size() > 9 &&
+            entry.path().string().rfind(".case.txt") == entry.path().string().size() - 9)
             files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
     check(!files.empty(), "the session described its cases");

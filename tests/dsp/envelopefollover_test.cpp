@@ -8,16 +8,14 @@
 
 namespace {
 
-void feed(EnvelopeFollover& follower, float left, float right, int frames = 1)
-{
+void feed(EnvelopeFollover& follower, float left, float right, int frames = 1) {
     for (int i = 0; i < frames; ++i) {
         float frame[2] = {left, right};
         follower.processFrame(frame);
     }
 }
 
-TEST(EnvelopeFollover, Coefficients)
-{
+TEST(EnvelopeFollover, Coefficients) {
     struct Case {
         float rate;
         float smooth;
@@ -48,8 +46,7 @@ TEST(EnvelopeFollover, Coefficients)
     }
 }
 
-TEST(EnvelopeFollover, OppositeSamplesCancel)
-{
+TEST(EnvelopeFollover, OppositeSamplesCancel) {
     EnvelopeFollover cancelled, silent;
     cancelled.setSmooth(0.01f);
     silent.setSmooth(0.01f);
@@ -63,8 +60,7 @@ TEST(EnvelopeFollover, OppositeSamplesCancel)
     EXPECT_LT(cancelled.envelope, 0.8f * 0.2f);
 }
 
-TEST(EnvelopeFollover, LevelIsClampedToOne)
-{
+TEST(EnvelopeFollover, LevelIsClampedToOne) {
     EnvelopeFollover loud, full;
     loud.setSmooth(0.0f);
     full.setSmooth(0.0f);
@@ -76,8 +72,7 @@ TEST(EnvelopeFollover, LevelIsClampedToOne)
     }
 }
 
-TEST(EnvelopeFollover, EqualLevelHoldsTheEnvelope)
-{
+TEST(EnvelopeFollover, EqualLevelHoldsTheEnvelope) {
     EnvelopeFollover follower;
     follower.setSmooth(0.3f);
     follower.envelope = 0.25f;
@@ -87,8 +82,7 @@ TEST(EnvelopeFollover, EqualLevelHoldsTheEnvelope)
     EXPECT_EQ(follower.envelope, 0.25f);
 }
 
-TEST(EnvelopeFollover, FreshFollowerBarelyMoves)
-{
+TEST(EnvelopeFollover, FreshFollowerBarelyMoves) {
     EnvelopeFollover follower;
     feed(follower, 1.0f, 1.0f, 1000);
     EXPECT_GT(follower.envelope, 0.0f);
@@ -96,8 +90,7 @@ TEST(EnvelopeFollover, FreshFollowerBarelyMoves)
 }
 
 // 99 % of a step in t ms upward and t/4 ms downward.
-TEST(EnvelopeFollover, RiseAndFallTimes)
-{
+TEST(EnvelopeFollover, RiseAndFallTimes) {
     struct Case {
         float rate;
         float smooth;
@@ -126,8 +119,7 @@ TEST(EnvelopeFollover, RiseAndFallTimes)
     }
 }
 
-TEST(EnvelopeFollover, NotANumberCountsAsFullLevel)
-{
+TEST(EnvelopeFollover, NotANumberCountsAsFullLevel) {
     EnvelopeFollover follower;
     follower.setSmooth(0.0f);
     feed(follower, std::numeric_limits<float>::quiet_NaN(), 0.0f);
@@ -137,4 +129,4 @@ TEST(EnvelopeFollover, NotANumberCountsAsFullLevel)
     EXPECT_LT(follower.envelope, 1e-6f);
 }
 
-} // namespace
+}  // namespace

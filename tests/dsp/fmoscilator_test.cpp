@@ -14,8 +14,7 @@
 namespace {
 
 // Output of `frames` frames of an oscillator that adds to silence.
-std::vector<float> run(FMOscilator& oscillator, int frames)
-{
+std::vector<float> run(FMOscilator& oscillator, int frames) {
     std::vector<float> out;
     for (int i = 0; i < frames; ++i) {
         float frame[2] = {0.0f, 0.0f};
@@ -26,16 +25,14 @@ std::vector<float> run(FMOscilator& oscillator, int frames)
     return out;
 }
 
-FMOscilator makeOscillator(float wave)
-{
+FMOscilator makeOscillator(float wave) {
     FMOscilator oscillator;
     oscillator.setWave(wave);
     oscillator.amount = 1.0f;
     return oscillator;
 }
 
-TEST(FMOscilator, ConstructionState)
-{
+TEST(FMOscilator, ConstructionState) {
     FMOscilator oscillator;
     EXPECT_EQ(oscillator.channels, 2);
     EXPECT_TRUE(sameFloat(oscillator.phaseScale, 0.5668934));
@@ -48,8 +45,7 @@ TEST(FMOscilator, ConstructionState)
 
 // The triangle is in phase with the sine and has no seam anywhere,
 // including where its two halves and the table ends meet.
-TEST(FMOscilator, TriangleTable)
-{
+TEST(FMOscilator, TriangleTable) {
     FMOscilator fillsTheTables;
     EXPECT_NEAR(WaveTables::triangle(0), 0.0f, 1e-7);
     EXPECT_EQ(WaveTables::triangle(6250), 1.0f);
@@ -63,8 +59,7 @@ TEST(FMOscilator, TriangleTable)
     }
 }
 
-TEST(FMOscilator, SetWaveBlendsAndNames)
-{
+TEST(FMOscilator, SetWaveBlendsAndNames) {
     struct Case {
         float v;
         int a, b;
@@ -72,14 +67,10 @@ TEST(FMOscilator, SetWaveBlendsAndNames)
         const char* name;
     };
     const Case cases[] = {
-        {0.0f, 0, 0, 1.0, 0.0, "sin"},
-        {0.2f, 0, 1, 0.39999998, 0.6, "sin-tri"},
-        {1.0f / 3.0f, 1, 1, 1.0, 0.0, "tri"},
-        {0.5f, 1, 2, 0.5, 0.5, "tri-saw"},
-        {2.0f / 3.0f, 2, 2, 1.0, 0.0, "saw"},
-        {0.9f, 2, 3, -1, -1, "saw-sqr"},
-        {0.003f, 0, 0, -1, 0.009, "sin"},
-        {1.0f, 3, 3, 1.0, 0.0, "sqr"},
+        {0.0f, 0, 0, 1.0, 0.0, "sin"},        {0.2f, 0, 1, 0.39999998, 0.6, "sin-tri"},
+        {1.0f / 3.0f, 1, 1, 1.0, 0.0, "tri"}, {0.5f, 1, 2, 0.5, 0.5, "tri-saw"},
+        {2.0f / 3.0f, 2, 2, 1.0, 0.0, "saw"}, {0.9f, 2, 3, -1, -1, "saw-sqr"},
+        {0.003f, 0, 0, -1, 0.009, "sin"},     {1.0f, 3, 3, 1.0, 0.0, "sqr"},
         {2.0f, 6, 6, 1.0, 0.0, "sqr"},
     };
     for (const Case& c : cases) {
@@ -100,8 +91,7 @@ TEST(FMOscilator, SetWaveBlendsAndNames)
     }
 }
 
-TEST(FMOscilator, SetWaveOutsideTheRangeStaysSafe)
-{
+TEST(FMOscilator, SetWaveOutsideTheRangeStaysSafe) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float values[] = {5.0f, 1e30f, std::numeric_limits<float>::infinity(), -2.0f, -1e30f, nan};
     for (float v : values) {
@@ -118,8 +108,7 @@ TEST(FMOscilator, SetWaveOutsideTheRangeStaysSafe)
     }
 }
 
-TEST(FMOscilator, FirstSineFrames)
-{
+TEST(FMOscilator, FirstSineFrames) {
     FMOscilator oscillator = makeOscillator(0.0f);
     const double expected[] = {0.0, 0.074324258, 0.14823736, 0.22133045};
     const std::vector<float> out = run(oscillator, 4);
@@ -132,19 +121,15 @@ TEST(FMOscilator, FirstSineFrames)
     EXPECT_FLOAT_EQ(frame[0] - 0.5f, frame[1] + 0.25f);
 }
 
-TEST(FMOscilator, PhaseStepIsAWholeNumberOfEntries)
-{
+TEST(FMOscilator, PhaseStepIsAWholeNumberOfEntries) {
     struct Case {
         float rate, hz, offset;
         int step;
     };
     const Case cases[] = {
-        {44100.0f, 440.0f, 0.0f, 249},
-        {44100.0f, 523.25f, 0.0f, 296},
-        {44100.0f, 8.175799f, 0.0f, 4},
-        {44100.0f, 523.25f, -100000.0f, 4},  // held at the lowest note
-        {44100.0f, 400.0f, 40.0f, 249},
-        {48000.0f, 440.0f, 0.0f, 229},
+        {44100.0f, 440.0f, 0.0f, 249},  {44100.0f, 523.25f, 0.0f, 296},
+        {44100.0f, 8.175799f, 0.0f, 4}, {44100.0f, 523.25f, -100000.0f, 4},  // held at the lowest note
+        {44100.0f, 400.0f, 40.0f, 249}, {48000.0f, 440.0f, 0.0f, 229},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.hz + c.offset);
@@ -158,8 +143,7 @@ TEST(FMOscilator, PhaseStepIsAWholeNumberOfEntries)
 }
 
 // Sounding frequency from the rising zero crossings of ten seconds of sine.
-double measuredFrequency(FMOscilator& oscillator, int frames, float rate)
-{
+double measuredFrequency(FMOscilator& oscillator, int frames, float rate) {
     const std::vector<float> out = run(oscillator, frames);
     double first = -1.0, last = -1.0;
     int crossings = 0;
@@ -175,8 +159,7 @@ double measuredFrequency(FMOscilator& oscillator, int frames, float rate)
     return crossings > 1 ? (crossings - 1) * rate / (last - first) : 0.0;
 }
 
-TEST(FMOscilator, SoundingFrequency)
-{
+TEST(FMOscilator, SoundingFrequency) {
     FMOscilator a4 = makeOscillator(0.0f);
     a4.frequency = 440.0f;
     EXPECT_NEAR(measuredFrequency(a4, 441000, 44100.0f), 439.236, 0.002);
@@ -194,8 +177,7 @@ TEST(FMOscilator, SoundingFrequency)
 // Frame 43 of a 523.25 Hz oscillator is the first at or past the square's
 // edge (phase 12728); frame 85 the first after the wrap (phase 160).
 // Frame 87 (phase 752) plays the saw unsmoothed again.
-TEST(FMOscilator, StepsAreRampedThroughTheMidpoint)
-{
+TEST(FMOscilator, StepsAreRampedThroughTheMidpoint) {
     FMOscilator square = makeOscillator(1.0f);
     const std::vector<float> sq = run(square, 50);
     EXPECT_EQ(sq[0], 1.0f);  // no smoothing on the very first frame
@@ -212,8 +194,7 @@ TEST(FMOscilator, StepsAreRampedThroughTheMidpoint)
     EXPECT_TRUE(sameFloat(sw[87], 1.0 - 752 * (double)0.00008f));
 }
 
-TEST(FMOscilator, StepsOfAtMostOneTenthPassUnsmoothed)
-{
+TEST(FMOscilator, StepsOfAtMostOneTenthPassUnsmoothed) {
     struct Case {
         float level;
         bool smoothed;
@@ -236,8 +217,7 @@ TEST(FMOscilator, StepsOfAtMostOneTenthPassUnsmoothed)
     }
 }
 
-TEST(FMOscilator, PhaseStaysInRangeWhateverTheFrequency)
-{
+TEST(FMOscilator, PhaseStaysInRangeWhateverTheFrequency) {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float oddValues[] = {nan, -nan, inf, -inf, 3.8e9f, 1e30f, -1e30f, 2.1e9f};
@@ -264,4 +244,4 @@ TEST(FMOscilator, PhaseStaysInRangeWhateverTheFrequency)
     }
 }
 
-} // namespace
+}  // namespace

@@ -12,16 +12,14 @@ namespace {
 
 constexpr double pi = 3.14159265358979323846;
 
-float step(MoogFilter& filter, float x)
-{
+float step(MoogFilter& filter, float x) {
     float frame[2] = {x, 0.0f};
     filter.processFrame(frame);
     return frame[0];
 }
 
 // Filter at 44.1 kHz whose smoothed cutoff has settled on `v` of the control map.
-MoogFilter settled(float v, float resonance, int mode = MoogFilter::lowPass)
-{
+MoogFilter settled(float v, float resonance, int mode = MoogFilter::lowPass) {
     MoogFilter filter;
     filter.headroom = 3.0f;
     filter.setSampleRate(44100.0f);
@@ -34,8 +32,7 @@ MoogFilter settled(float v, float resonance, int mode = MoogFilter::lowPass)
 }
 
 // RMS gain of a sine of `hz` after the filter has settled on it.
-double sineGain(MoogFilter filter, double hz, double amplitude = 0.1)
-{
+double sineGain(MoogFilter filter, double hz, double amplitude = 0.1) {
     double in = 0.0, out = 0.0;
     for (int i = 0; i < 44100; ++i) {
         const float x = (float)(amplitude * std::sin(2.0 * pi * hz * i / 44100.0));
@@ -48,8 +45,7 @@ double sineGain(MoogFilter filter, double hz, double amplitude = 0.1)
     return std::sqrt(out / in);
 }
 
-TEST(MoogFilter, ConstructionState)
-{
+TEST(MoogFilter, ConstructionState) {
     MoogFilter filter;
     EXPECT_EQ(filter.channels, 1);
     EXPECT_EQ(filter.normalizedCutoff, 1.0f);
@@ -65,8 +61,7 @@ TEST(MoogFilter, ConstructionState)
     EXPECT_EQ(filter.stage0 + filter.stage1 + filter.stage2 + filter.stage3 + filter.stage4, 0.0f);
 }
 
-TEST(MoogFilter, CutoffMap)
-{
+TEST(MoogFilter, CutoffMap) {
     MoogFilter filter;
     filter.setSampleRate(44100.0f);
     EXPECT_TRUE(sameFloat(filter.cutoffOffset, 0.28889257));
@@ -94,8 +89,7 @@ TEST(MoogFilter, CutoffMap)
     EXPECT_EQ(fast.cutoffHz, 24000.0f);
 }
 
-TEST(MoogFilter, RateChangeKeepsTheCutoffInHertz)
-{
+TEST(MoogFilter, RateChangeKeepsTheCutoffInHertz) {
     MoogFilter filter;
     filter.setSampleRate(44100.0f);
     filter.setSampleRate(48000.0f);
@@ -118,8 +112,7 @@ TEST(MoogFilter, RateChangeKeepsTheCutoffInHertz)
     EXPECT_EQ(filter.normalizedCutoff, keep);
 }
 
-TEST(MoogFilter, CoefficientExtremes)
-{
+TEST(MoogFilter, CoefficientExtremes) {
     struct Case {
         float fc;
         double p, k, r;
@@ -143,8 +136,7 @@ TEST(MoogFilter, CoefficientExtremes)
     }
 }
 
-TEST(MoogFilter, SetResonanceUsesTheCutoffTarget)
-{
+TEST(MoogFilter, SetResonanceUsesTheCutoffTarget) {
     MoogFilter filter;  // target 1.0, smoothed cutoff still near 0
     filter.setResonance(0.7f);
     EXPECT_EQ(filter.resonance, 0.7f);
@@ -154,8 +146,7 @@ TEST(MoogFilter, SetResonanceUsesTheCutoffTarget)
     EXPECT_EQ(filter.feedback, feedbackFor((float)(1.0 - filter.normalizedCutoff), 1.0f));
 }
 
-TEST(MoogFilter, ClipperOnTheLastStage)
-{
+TEST(MoogFilter, ClipperOnTheLastStage) {
     // Cutoff fully open and no feedback: the four stages pass the input through.
     const struct {
         float in;
@@ -170,8 +161,7 @@ TEST(MoogFilter, ClipperOnTheLastStage)
     }
 }
 
-TEST(MoogFilter, CutoffAboveOneHoldsUntilTheSmootherReturns)
-{
+TEST(MoogFilter, CutoffAboveOneHoldsUntilTheSmootherReturns) {
     MoogFilter filter;
     filter.resonance = 0.0f;
     filter.cutoffModulation = 0.5f;
@@ -191,8 +181,7 @@ TEST(MoogFilter, CutoffAboveOneHoldsUntilTheSmootherReturns)
     EXPECT_GT(filter.smoother.state, 0.99f);
 }
 
-TEST(MoogFilter, ModesAndUntouchedSecondSample)
-{
+TEST(MoogFilter, ModesAndUntouchedSecondSample) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
     MoogFilter low = settled(0.4f, 0.6f, 0), other = settled(0.4f, 0.6f, 3), negative = settled(0.4f, 0.6f, -1);
@@ -209,11 +198,10 @@ TEST(MoogFilter, ModesAndUntouchedSecondSample)
     }
 }
 
-TEST(MoogFilter, GainAtDcAndAboveTheCutoff)
-{
+TEST(MoogFilter, GainAtDcAndAboveTheCutoff) {
     // Control 0.5 is about 629 Hz at 44.1 kHz.
     EXPECT_NEAR(sineGain(settled(0.5f, 0.0f), 60.0), 1.0, 0.02);
-    EXPECT_LT(sineGain(settled(0.5f, 0.0f), 5000.0), 0.01);         // below -40 dB
+    EXPECT_LT(sineGain(settled(0.5f, 0.0f), 5000.0), 0.01);  // below -40 dB
     EXPECT_LT(sineGain(settled(0.5f, 0.0f), 2500.0), 0.05);
     // High-pass (input minus low-pass) and band-pass fall off at 6 dB per
     // octave below the cutoff.
@@ -236,15 +224,13 @@ TEST(MoogFilter, GainAtDcAndAboveTheCutoff)
     }
 }
 
-TEST(MoogFilter, ResonancePeaksNearTheCutoff)
-{
+TEST(MoogFilter, ResonancePeaksNearTheCutoff) {
     const double atCutoff = sineGain(settled(0.5f, 0.9f), 629.0, 0.05);
     EXPECT_GT(atCutoff, 2.0 * sineGain(settled(0.5f, 0.0f), 629.0, 0.05));
     EXPECT_GT(atCutoff, 3.0 * sineGain(settled(0.5f, 0.9f), 60.0, 0.05));
 }
 
-TEST(MoogFilter, NotANumberModulationKeepsCoefficientsFinite)
-{
+TEST(MoogFilter, NotANumberModulationKeepsCoefficientsFinite) {
     MoogFilter filter = settled(0.5f, 1.0f);
     filter.cutoffModulation = std::numeric_limits<float>::quiet_NaN();
     for (int i = 0; i < 100; ++i)
@@ -253,4 +239,4 @@ TEST(MoogFilter, NotANumberModulationKeepsCoefficientsFinite)
     EXPECT_TRUE(std::isfinite(filter.feedback));
 }
 
-} // namespace
+}  // namespace

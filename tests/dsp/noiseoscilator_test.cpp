@@ -11,8 +11,7 @@ namespace {
 
 using Frame = std::pair<float, float>;
 
-std::vector<Frame> run(float color, float balance, int frames, float amount = 1.0f)
-{
+std::vector<Frame> run(float color, float balance, int frames, float amount = 1.0f) {
     NoiseOscilator noise;
     noise.color = color;
     noise.amount = amount;
@@ -27,16 +26,14 @@ std::vector<Frame> run(float color, float balance, int frames, float amount = 1.
     return out;
 }
 
-TEST(NoiseOscilator, ConstructionState)
-{
+TEST(NoiseOscilator, ConstructionState) {
     NoiseOscilator noise;
     EXPECT_EQ(noise.channels, 2);
     EXPECT_EQ(noise.scale, std::ldexp(1.0f, -31));
     EXPECT_TRUE(sameFloat(noise.gain, 4.6566129e-11));
 }
 
-TEST(NoiseOscilator, FirstFrames)
-{
+TEST(NoiseOscilator, FirstFrames) {
     struct Case {
         float color;
         float balance;
@@ -44,10 +41,8 @@ TEST(NoiseOscilator, FirstFrames)
         int frames;
     };
     const Case cases[] = {
-        {0.0f, 0.0f,
-         {{-0.93333334, -0.11820261}, {-0.79753733, -0.78938472}, {0.038142819, -0.70241261}}, 3},
-        {1.0f, 0.0f,
-         {{7.8263693e-06, 0.13153780}, {0.75560427, -0.55865204}, {0.73486495, 0.87477160}}, 3},
+        {0.0f, 0.0f, {{-0.93333334, -0.11820261}, {-0.79753733, -0.78938472}, {0.038142819, -0.70241261}}, 3},
+        {1.0f, 0.0f, {{7.8263693e-06, 0.13153780}, {0.75560427, -0.55865204}, {0.73486495, 0.87477160}}, 3},
         {0.0f, 0.5f, {{-0.46666667, -0.17730391}}, 1},
         {0.0f, -0.5f, {{-0.46666667, -0.17730391}}, 1},
     };
@@ -61,8 +56,7 @@ TEST(NoiseOscilator, FirstFrames)
     }
 }
 
-TEST(NoiseOscilator, BalanceBeyondOneInvertsTheFirstChannel)
-{
+TEST(NoiseOscilator, BalanceBeyondOneInvertsTheFirstChannel) {
     const std::vector<Frame> centre = run(0.3f, 0.0f, 50);
     const std::vector<Frame> wide = run(0.3f, 2.0f, 50);
     for (int i = 0; i < 50; ++i) {
@@ -71,8 +65,7 @@ TEST(NoiseOscilator, BalanceBeyondOneInvertsTheFirstChannel)
     }
 }
 
-TEST(NoiseOscilator, HalfColorMixesBothGenerators)
-{
+TEST(NoiseOscilator, HalfColorMixesBothGenerators) {
     const std::vector<Frame> xorAdd = run(0.0f, 0.0f, 1000);
     const std::vector<Frame> congruential = run(1.0f, 0.0f, 1000);
     const std::vector<Frame> half = run(0.5f, 0.0f, 1000);
@@ -82,8 +75,7 @@ TEST(NoiseOscilator, HalfColorMixesBothGenerators)
     }
 }
 
-TEST(NoiseOscilator, StaysWithinAmountTimesBalance)
-{
+TEST(NoiseOscilator, StaysWithinAmountTimesBalance) {
     const float balances[] = {0.0f, 0.3f, -0.8f};
     for (float balance : balances) {
         const double limit = 0.25 * (1.0 + std::fabs(balance));
@@ -103,10 +95,9 @@ TEST(NoiseOscilator, StaysWithinAmountTimesBalance)
     }
 }
 
-} // namespace
+}  // namespace
 
-TEST(NoiseOscilator, ChannelGainsAreRoundedToFloat)
-{
+TEST(NoiseOscilator, ChannelGainsAreRoundedToFloat) {
     // The gains (1 -+ |balance|) * gain are floats before they scale the
     // noise. A compiler that packs both channels may skip that rounding; with
     // these settings the first frame then comes out one ulp off on the right.

@@ -16,8 +16,7 @@ namespace {
 
 // Runs first in its own process under ctest, so the threads really race
 // for the first build of both shared tables.
-TEST(NoteTable, ConcurrentFirstUseBuildsOneCompleteTable)
-{
+TEST(NoteTable, ConcurrentFirstUseBuildsOneCompleteTable) {
     constexpr int threadCount = 8;
     std::atomic<int> ready{0};
     std::vector<const NoteTable*> seen(threadCount, nullptr);
@@ -46,8 +45,7 @@ TEST(NoteTable, ConcurrentFirstUseBuildsOneCompleteTable)
     }
 }
 
-TEST(NoteTable, TellingRows)
-{
+TEST(NoteTable, TellingRows) {
     // Frequencies printed with 7 significant digits: within half a unit of the last digit.
     struct Row {
         int note;
@@ -56,9 +54,8 @@ TEST(NoteTable, TellingRows)
         double halfUnit;
     };
     const Row rows[] = {
-        {0, "C-1", 8.175799, 0.5e-6},   {24, "C1", 32.70320, 0.5e-5},
-        {25, "C#1", 34.64783, 0.5e-5},  {60, "C4", 261.6256, 0.5e-4},
-        {69, "A4", 440.0000, 0.5e-4},   {127, "G9", 12543.85, 0.5e-2},
+        {0, "C-1", 8.175799, 0.5e-6}, {24, "C1", 32.70320, 0.5e-5}, {25, "C#1", 34.64783, 0.5e-5},
+        {60, "C4", 261.6256, 0.5e-4}, {69, "A4", 440.0000, 0.5e-4}, {127, "G9", 12543.85, 0.5e-2},
     };
     const NoteTable& table = NoteTable::instance();
     for (const Row& row : rows) {
@@ -69,8 +66,7 @@ TEST(NoteTable, TellingRows)
     EXPECT_EQ(table.frequencies[69], 440.0f);
 }
 
-TEST(NoteTable, NamesFollowPitchClassAndOctave)
-{
+TEST(NoteTable, NamesFollowPitchClassAndOctave) {
     const NoteTable& table = NoteTable::instance();
     EXPECT_STREQ(table.names[1], "C#-1");
     EXPECT_STREQ(table.names[11], "H-1");
@@ -86,4 +82,4 @@ TEST(NoteTable, NamesFollowPitchClassAndOctave)
     }
 }
 
-} // namespace
+}  // namespace

@@ -10,8 +10,7 @@ namespace {
 
 // Shaper whose smoothed drive already sits at `drive` (a step toward the
 // same value stays put for the drives used here).
-WaveShaper settled(float drive, bool fold)
-{
+WaveShaper settled(float drive, bool fold) {
     WaveShaper shaper;
     shaper.drive = drive;
     shaper.smoother.state = drive;
@@ -19,20 +18,18 @@ WaveShaper settled(float drive, bool fold)
     return shaper;
 }
 
-float shape(WaveShaper& shaper, float x)
-{
+float shape(WaveShaper& shaper, float x) {
     float frame[2] = {x, x};
     shaper.processFrame(frame);
     EXPECT_EQ(frame[0], frame[1]);
     return frame[0];
 }
 
-TEST(WaveShaper, SettledCurve)
-{
+TEST(WaveShaper, SettledCurve) {
     const struct {
         float in;
         double out;
-    } cases[] = {{0.25f, 0.30172414}, {0.5f, 0.60576922}, {1.0f, 1.0},      {-1.0f, -1.0},
+    } cases[] = {{0.25f, 0.30172414}, {0.5f, 0.60576922}, {1.0f, 1.0},         {-1.0f, -1.0},
                  {2.0f, 1.2115384},   {10.0f, 1.1323529}, {-0.5f, -0.60576922}};
     WaveShaper shaper = settled(1.05f, false);
     for (const auto& c : cases) {
@@ -41,8 +38,7 @@ TEST(WaveShaper, SettledCurve)
     }
 }
 
-TEST(WaveShaper, UnitySamplesPassForAnyDrive)
-{
+TEST(WaveShaper, UnitySamplesPassForAnyDrive) {
     for (float drive : {0.05f, 0.5f, 1.0f, 1.05f, 3.0f, 20.0f}) {
         WaveShaper shaper = settled(drive, false);
         EXPECT_EQ(shape(shaper, 1.0f), 1.0f) << drive;
@@ -52,8 +48,7 @@ TEST(WaveShaper, UnitySamplesPassForAnyDrive)
     }
 }
 
-TEST(WaveShaper, Fold)
-{
+TEST(WaveShaper, Fold) {
     // With the drive at 2 the curve is 2x / (|x| + 1): 3 shapes to exactly 1.5.
     WaveShaper folding = settled(2.0f, true);
     EXPECT_EQ(shape(folding, 3.0f), 0.5f);
@@ -65,9 +60,7 @@ TEST(WaveShaper, Fold)
     EXPECT_EQ(shape(a, 0.8181818f), shape(b, 0.8181818f));
     EXPECT_TRUE(sameFloat(shape(b, 0.8181818f), 0.9, 1));
 
-    const struct {
-        float in, out;
-    } folds[] = {{1.5f, 0.5f}, {3.0f, -1.0f}, {-1.5f, -0.5f}, {5.0f, 1.0f}, {0.9f, 0.9f}};
+    const struct { float in, out; } folds[] = {{1.5f, 0.5f}, {3.0f, -1.0f}, {-1.5f, -0.5f}, {5.0f, 1.0f}, {0.9f, 0.9f}};
     for (const auto& f : folds) {
         if (std::fabs(f.in) > 1.0f) {
             EXPECT_EQ(WaveShaper::foldBack(f.in, 1.0f), f.out) << f.in;
@@ -76,8 +69,7 @@ TEST(WaveShaper, Fold)
     EXPECT_EQ(WaveShaper::foldBack(3.0f, 2.0f), 1.0f);
 }
 
-TEST(WaveShaper, GainAppliesAfterTheFold)
-{
+TEST(WaveShaper, GainAppliesAfterTheFold) {
     WaveShaper shaper = settled(2.0f, true);
     shaper.outputGain = 2.0f;
     EXPECT_EQ(shape(shaper, 3.0f), 1.0f);
@@ -91,8 +83,7 @@ TEST(WaveShaper, GainAppliesAfterTheFold)
     }
 }
 
-TEST(WaveShaper, DriveGlidesInAfterConstruction)
-{
+TEST(WaveShaper, DriveGlidesInAfterConstruction) {
     WaveShaper shaper;
     shaper.drive = 1.05f;
     shaper.fold = false;
@@ -114,4 +105,4 @@ TEST(WaveShaper, DriveGlidesInAfterConstruction)
     }
 }
 
-} // namespace
+}  // namespace

@@ -17,11 +17,12 @@
 namespace {
 
 void* const kParent = reinterpret_cast<void*>(0x1234);
-PlatformWindow* noWindow(CFrame&, void*) { return nullptr; }
+PlatformWindow* noWindow(CFrame&, void*) {
+    return nullptr;
+}
 
 // Null unsets it.
-void setScaleVariable(const char* value)
-{
+void setScaleVariable(const char* value) {
 #ifdef _WIN32
     _putenv_s("TRESSELIN_SCALE", value ? value : "");
 #else
@@ -37,8 +38,7 @@ struct Opened {
     std::unique_ptr<Tresselin> fx;
     SDEditor* editor;
 
-    Opened(int scale, float value)
-    {
+    Opened(int scale, float value) {
         const char* was = std::getenv("TRESSELIN_SCALE");
         previous = was ? was : "";
         setScaleVariable(scale == 2 ? "2" : "1");
@@ -50,8 +50,7 @@ struct Opened {
         editor->open(kParent);
         editor->idle();
     }
-    ~Opened()
-    {
+    ~Opened() {
         fx.reset();
         PlatformWindow::setFactory(nullptr);
         setScaleVariable(previous.empty() ? nullptr : previous.c_str());
@@ -59,8 +58,7 @@ struct Opened {
     std::string previous;
     CFrame* frame() { return editor->getFrame(); }
     CParamDisplay* display(int n) { return dynamic_cast<CParamDisplay*>(frame()->getView(20 + n)); }
-    std::string shown(int n, CFontDesc* font = nullptr)
-    {
+    std::string shown(int n, CFontDesc* font = nullptr) {
         char text[CParamDisplay::kTextSize];
         display(n)->getText(text);
         std::string s;
@@ -73,8 +71,7 @@ struct Opened {
 // The display's text box must hold exactly what the shown text looks like
 // drawn with room to spare: a glyph cut at the edge differs, or has ink
 // outside the box.
-void expectWholeGlyphs(Opened& o, int n, const std::string& what)
-{
+void expectWholeGlyphs(Opened& o, int n, const std::string& what) {
     CParamDisplay* d = o.display(n);
     CFontDesc font;
     const std::string text = o.shown(n, &font);
@@ -103,8 +100,7 @@ void expectWholeGlyphs(Opened& o, int n, const std::string& what)
 
 }  // namespace
 
-TEST(DisplayTexts, EveryDisplayShowsWholeGlyphsForEveryParameterAtBothScales)
-{
+TEST(DisplayTexts, EveryDisplayShowsWholeGlyphsForEveryParameterAtBothScales) {
     for (int scale : {1, 2})
         for (float value : {0.f, 0.5f, 1.f, 0.2f, 0.8f}) {  // 0.2 and 0.8: the other wave blends
             Opened o(scale, value);
@@ -130,8 +126,7 @@ TEST(DisplayTexts, EveryDisplayShowsWholeGlyphsForEveryParameterAtBothScales)
         }
 }
 
-TEST(DisplayTexts, NoteDisplayShows440HzWithoutTheLostDigit)
-{
+TEST(DisplayTexts, NoteDisplayShows440HzWithoutTheLostDigit) {
     for (int scale : {1, 2}) {
         Opened o(scale, 0.5f);
         o.fx->setParameter(kOscNote, 69.5f / 127.f);  // A4
@@ -143,8 +138,7 @@ TEST(DisplayTexts, NoteDisplayShows440HzWithoutTheLostDigit)
     }
 }
 
-TEST(Scale, TwiceTheSizeIsTheSamePictureDoubledOutsideTheTexts)
-{
+TEST(Scale, TwiceTheSizeIsTheSamePictureDoubledOutsideTheTexts) {
     Opened one(1, 0.3f);
     ERect* r = nullptr;
     one.editor->getRect(&r);
@@ -182,8 +176,7 @@ TEST(Scale, TwiceTheSizeIsTheSamePictureDoubledOutsideTheTexts)
     EXPECT_GT(texts, 0) << "the texts come from the font at twice the size, not doubled";
 }
 
-TEST(Scale, WindowPixelsMapToTheLayoutPixelUnderThem)
-{
+TEST(Scale, WindowPixelsMapToTheLayoutPixelUnderThem) {
     CFrame frame(CRect(0, 0, 100, 50), nullptr, nullptr, 2);
     EXPECT_EQ(frame.toLayout(5, 4), CPoint(2, 2));
     EXPECT_EQ(frame.toLayout(-1, -3), CPoint(-1, -2)) << "beyond the top left edge stays beyond it";

@@ -43,7 +43,8 @@ protected:
     }
 
     void SetUp() override {
-        if (server->missing()) GTEST_SKIP() << server->whyNot();
+        if (server->missing())
+            GTEST_SKIP() << server->whyNot();
         ASSERT_TRUE(server->running()) << server->whyNot();
         XSetErrorHandler(countErrors);
         xErrors = 0;
@@ -60,7 +61,8 @@ protected:
     void TearDown() override {
         fx.reset();
         if (display) {
-            if (parent) XDestroyWindow(display, parent);
+            if (parent)
+                XDestroyWindow(display, parent);
             XSync(display, False);
             XCloseDisplay(display);
         }
@@ -84,7 +86,8 @@ protected:
     // Another client's events reach us when the server gets round to them; the
     // bound only keeps a broken editor from hanging the test.
     void idleUntil(VstInt32 opcode) {
-        for (int i = 0; i < 6000 && fx->countRequests(opcode) == 0; ++i) idle(1);
+        for (int i = 0; i < 6000 && fx->countRequests(opcode) == 0; ++i)
+            idle(1);
     }
 
     Window child() {
@@ -92,7 +95,8 @@ protected:
         unsigned n = 0;
         XQueryTree(display, parent, &root, &par, &children, &n);
         const Window c = n == 1 ? children[0] : 0;
-        if (children) XFree(children);
+        if (children)
+            XFree(children);
         return c;
     }
 
@@ -123,7 +127,8 @@ protected:
     using Automation = std::vector<std::pair<VstInt32, float>>;
     Automation automation() {
         Automation out;
-        for (const auto& a : fx->requestsWith(audioMasterAutomate)) out.emplace_back(a.index, a.opt);
+        for (const auto& a : fx->requestsWith(audioMasterAutomate))
+            out.emplace_back(a.index, a.opt);
         return out;
     }
 
@@ -145,7 +150,8 @@ protected:
         openEditor();
         const Window w = child();
         EXPECT_NE(w, 0u);
-        if (!w) return seen;
+        if (!w)
+            return seen;
         XWindowAttributes attrs;
         XGetWindowAttributes(display, w, &attrs);
         seen.width = attrs.width;
@@ -153,7 +159,8 @@ protected:
         const unsigned width = unsigned(attrs.width), height = unsigned(attrs.height);
         if (XImage* shot = XGetImage(display, w, 0, 0, width, height, AllPlanes, ZPixmap)) {
             for (int y = 0; y < attrs.height; ++y)
-                for (int x = 0; x < attrs.width; ++x) seen.pixels.push_back(XGetPixel(shot, x, y) & 0xFFFFFF);
+                for (int x = 0; x < attrs.width; ++x)
+                    seen.pixels.push_back(XGetPixel(shot, x, y) & 0xFFFFFF);
             XDestroyImage(shot);
         }
         const std::string png = std::string(TRS_ARTIFACT_DIR) + "/tresselin_editor_x" + std::to_string(scale) + ".png";
@@ -242,7 +249,8 @@ TEST_F(PluginEditorTest, OpensAtItsSizeAndReportsGestures) {
     idleUntil(audioMasterEndEdit);
     automate = fx->requestsWith(audioMasterAutomate);
     ASSERT_FALSE(automate.empty());
-    for (const auto& a : automate) EXPECT_EQ(a.index, 5);
+    for (const auto& a : automate)
+        EXPECT_EQ(a.index, 5);
     EXPECT_NEAR(automate.back().opt, 0.5f, 0.01f);
     EXPECT_EQ(fx->getParameter(5), automate.back().opt);
     EXPECT_EQ(fx->countRequests(audioMasterBeginEdit), 1u);
@@ -273,7 +281,8 @@ TEST_F(PluginEditorTest, AtTwiceTheSizeTheSamePictureDoubledAndTheSameGestures) 
     const int displayLefts[15] = {33, 68, 103, 166, 201, 264, 299, 358, 393, 428, 463, 498, 533, 591, 626};
     auto inText = [&](int x, int y) {
         for (int left : displayLefts)
-            if (x > left && x < left + 29 && y > 326 && y < 339) return true;
+            if (x > left && x < left + 29 && y > 326 && y < 339)
+                return true;
         return false;
     };
     int differing = 0, textDiffering = 0;
@@ -299,8 +308,8 @@ TEST_F(PluginEditorTest, ScaleFollowsXftDpiUnlessTresselinScaleIsSet) {
         const char* variable;
         int width;
     } cases[] = {
-        {nullptr, nullptr, 691}, {"96", nullptr, 691},  {"143.5", nullptr, 691}, {"144", nullptr, 1382},
-        {"192", nullptr, 1382},  {"192", "1", 691},     {"96", "2", 1382},      {"192", "3", 1382},
+        {nullptr, nullptr, 691}, {"96", nullptr, 691}, {"143.5", nullptr, 691}, {"144", nullptr, 1382},
+        {"192", nullptr, 1382},  {"192", "1", 691},    {"96", "2", 1382},       {"192", "3", 1382},
     };
     for (const auto& c : cases) {
         setXftDpi(c.dpi);

@@ -18,7 +18,9 @@ namespace {
 
 void* const kParent = reinterpret_cast<void*>(0x1234);
 
-PlatformWindow* noWindow(CFrame&, void*) { return nullptr; }
+PlatformWindow* noWindow(CFrame&, void*) {
+    return nullptr;
+}
 
 // Slider columns in drawing order: tag, left, reset value.
 struct Column {
@@ -36,36 +38,31 @@ struct SDEditorTest : ::testing::Test {
     StandInEffect* effect = new StandInEffect("A");
     SDEditor* editor = new SDEditor(effect);  // the effect owns it
 
-    SDEditorTest()
-    {
+    SDEditorTest() {
         PlatformWindow::setFactory(noWindow);
         StandInEffect::calls().clear();
         for (int i = 0; i < 18; ++i)
             effect->setParameter(i, 0.05f * float(i + 1));
     }
-    ~SDEditorTest() override
-    {
+    ~SDEditorTest() override {
         delete effect;
         PlatformWindow::setFactory(nullptr);
     }
     CFrame* frame() { return editor->getFrame(); }
     template <class T>
-    T* view(int i)
-    {
+    T* view(int i) {
         return dynamic_cast<T*>(frame()->getView(i));
     }
     CVerticalSlider* slider(int n) { return view<CVerticalSlider>(2 + n); }
     COnOffButton* button(int n) { return view<COnOffButton>(17 + n); }
     CParamDisplay* display(int n) { return view<CParamDisplay>(20 + n); }
     CAnimKnob* knob(int n) { return view<CAnimKnob>(n); }
-    std::string text(CParamDisplay* d)
-    {
+    std::string text(CParamDisplay* d) {
         char t[CParamDisplay::kTextSize];
         d->getText(t);
         return t;
     }
-    void click(int x, int y, long buttons = kLButton)
-    {
+    void click(int x, int y, long buttons = kLButton) {
         frame()->onMouseDown(CPoint(x, y), buttons);
         frame()->onMouseUp(CPoint(x, y), 0);
     }
@@ -73,8 +70,7 @@ struct SDEditorTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(SDEditorTest, SizeIsKnownBeforeAnyOpen)
-{
+TEST_F(SDEditorTest, SizeIsKnownBeforeAnyOpen) {
     ERect* r = nullptr;
     ASSERT_TRUE(editor->getRect(&r));
     EXPECT_EQ(r->top, 0);
@@ -85,8 +81,7 @@ TEST_F(SDEditorTest, SizeIsKnownBeforeAnyOpen)
     EXPECT_TRUE(effect->getAeffect()->flags & effFlagsHasEditor);
 }
 
-TEST_F(SDEditorTest, OpenBuildsThirtyFiveControlsInOrder)
-{
+TEST_F(SDEditorTest, OpenBuildsThirtyFiveControlsInOrder) {
     ASSERT_TRUE(editor->open(kParent));
     ASSERT_NE(frame(), nullptr);
     ASSERT_EQ(frame()->getNbViews(), 35);
@@ -145,11 +140,12 @@ TEST_F(SDEditorTest, OpenBuildsThirtyFiveControlsInOrder)
                 << a << " and " << b;
 }
 
-TEST_F(SDEditorTest, FilterTypeButtonsFormARadioGroup)
-{
-    struct { float value; int lit; } table[] = {
-        {0.f, 0}, {0.2f, 0}, {0.33f, 0}, {0.34f, 1}, {0.4f, 1}, {0.5f, 1},
-        {0.7f, 2}, {1.f, 2}, {1.3f, 2},
+TEST_F(SDEditorTest, FilterTypeButtonsFormARadioGroup) {
+    struct {
+        float value;
+        int lit;
+    } table[] = {
+        {0.f, 0}, {0.2f, 0}, {0.33f, 0}, {0.34f, 1}, {0.4f, 1}, {0.5f, 1}, {0.7f, 2}, {1.f, 2}, {1.3f, 2},
     };
     editor->open(kParent);
     for (const auto& t : table) {
@@ -172,8 +168,7 @@ TEST_F(SDEditorTest, FilterTypeButtonsFormARadioGroup)
     EXPECT_FLOAT_EQ(button(2)->getValue(), 1.f);
 }
 
-TEST_F(SDEditorTest, ClickOnAFilterButtonSelectsItsType)
-{
+TEST_F(SDEditorTest, ClickOnAFilterButtonSelectsItsType) {
     effect->setParameter(7, 0.f);
     editor->open(kParent);
     StandInEffect::calls().clear();
@@ -207,8 +202,7 @@ TEST_F(SDEditorTest, ClickOnAFilterButtonSelectsItsType)
     EXPECT_FLOAT_EQ(effect->callsOf(audioMasterAutomate)[3].opt, 0.f);
 }
 
-TEST_F(SDEditorTest, DraggingSliderOneSendsIndexZeroAndKeepsTheSlider)
-{
+TEST_F(SDEditorTest, DraggingSliderOneSendsIndexZeroAndKeepsTheSlider) {
     effect->setParameter(0, 0.5f);
     effect->quantise = true;
     editor->open(kParent);
@@ -233,10 +227,13 @@ TEST_F(SDEditorTest, DraggingSliderOneSendsIndexZeroAndKeepsTheSlider)
     EXPECT_EQ(StandInEffect::calls().front().opcode, audioMasterBeginEdit);
 }
 
-TEST_F(SDEditorTest, CtrlClickResetsToTheEditorsOwnValues)
-{
+TEST_F(SDEditorTest, CtrlClickResetsToTheEditorsOwnValues) {
     editor->open(kParent);
-    struct { int slider; int tag; float reset; } table[] = {
+    struct {
+        int slider;
+        int tag;
+        float reset;
+    } table[] = {
         {2, 2, 0.75f}, {0, 0, 0.5f}, {5, 5, 1.0f}, {9, 8, 0.5f}, {13, 14, 1.0f},
     };
     for (const auto& t : table) {
@@ -261,8 +258,7 @@ TEST_F(SDEditorTest, CtrlClickResetsToTheEditorsOwnValues)
     EXPECT_FLOAT_EQ(effect->callsOf(audioMasterAutomate)[0].opt, 0.5f);
 }
 
-TEST_F(SDEditorTest, NoteAndWaveDisplaysShowTheirOwnEffectsTexts)
-{
+TEST_F(SDEditorTest, NoteAndWaveDisplaysShowTheirOwnEffectsTexts) {
     StandInEffect* other = new StandInEffect("B");
     SDEditor* second = new SDEditor(other);
     other->setParameter(1, 0.25f);
@@ -281,8 +277,7 @@ TEST_F(SDEditorTest, NoteAndWaveDisplaysShowTheirOwnEffectsTexts)
     delete other;
 }
 
-TEST_F(SDEditorTest, ProgramChangeRefreshesEveryControl)
-{
+TEST_F(SDEditorTest, ProgramChangeRefreshesEveryControl) {
     effect->setParameter(7, 0.f);
     editor->open(kParent);
     float program[18];
@@ -300,8 +295,7 @@ TEST_F(SDEditorTest, ProgramChangeRefreshesEveryControl)
     EXPECT_FLOAT_EQ(button(0)->getValue(), 1.f);
 }
 
-TEST_F(SDEditorTest, ParameterChangesOnlyStoreAndIdleDraws)
-{
+TEST_F(SDEditorTest, ParameterChangesOnlyStoreAndIdleDraws) {
     editor->open(kParent);
     editor->idle();
     frame()->takeDirtyRegion();
@@ -322,8 +316,7 @@ TEST_F(SDEditorTest, ParameterChangesOnlyStoreAndIdleDraws)
         EXPECT_FALSE(frame()->getView(i)->isDirty()) << i;
 }
 
-TEST_F(SDEditorTest, ChangesWhileClosedShowAtTheNextOpen)
-{
+TEST_F(SDEditorTest, ChangesWhileClosedShowAtTheNextOpen) {
     editor->setParameter(0, 0.9f);  // closed: ignored without harm
     editor->open(kParent);
     editor->close();
@@ -342,8 +335,7 @@ TEST_F(SDEditorTest, ChangesWhileClosedShowAtTheNextOpen)
     strip->forget();
 }
 
-TEST_F(SDEditorTest, OpenCloseOpenLeavesNoExtraBitmapReferences)
-{
+TEST_F(SDEditorTest, OpenCloseOpenLeavesNoExtraBitmapReferences) {
     const int baseline = CBitmap::liveCount();  // the editor's background
     editor->open(kParent);
     EXPECT_EQ(CBitmap::liveCount(), baseline + 3) << "handle, button, knob strip; the body is gone";
@@ -364,8 +356,7 @@ TEST_F(SDEditorTest, OpenCloseOpenLeavesNoExtraBitmapReferences)
     EXPECT_EQ(CBitmap::liveCount(), baseline);
 }
 
-TEST_F(SDEditorTest, DestroyingTheEffectWithTheEditorOpenReleasesEverything)
-{
+TEST_F(SDEditorTest, DestroyingTheEffectWithTheEditorOpenReleasesEverything) {
     const int before = CBitmap::liveCount();
     StandInEffect* e = new StandInEffect("C");
     SDEditor* ed = new SDEditor(e);
@@ -375,8 +366,7 @@ TEST_F(SDEditorTest, DestroyingTheEffectWithTheEditorOpenReleasesEverything)
     EXPECT_EQ(CBitmap::liveCount(), before);
 }
 
-TEST_F(SDEditorTest, ValueChangedIgnoresForeignTags)
-{
+TEST_F(SDEditorTest, ValueChangedIgnoresForeignTags) {
     editor->open(kParent);
     StandInEffect::calls().clear();
     CParamDisplay stray(CRect(0, 0, 1, 1));

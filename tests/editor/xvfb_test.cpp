@@ -22,8 +22,7 @@
 namespace {
 
 int xErrors = 0;
-int countErrors(Display*, XErrorEvent*)
-{
+int countErrors(Display*, XErrorEvent*) {
     ++xErrors;
     return 0;
 }
@@ -34,8 +33,7 @@ protected:
     static std::string displayName;
     static std::string skipReason;
 
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         server = new XvfbServer;
         if (server->missing()) {
             skipReason = server->whyNot();
@@ -46,14 +44,12 @@ protected:
         XSetErrorHandler(countErrors);
     }
 
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete server;
         server = nullptr;
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         if (!skipReason.empty())
             GTEST_SKIP() << skipReason;
         PlatformWindow::setFactory(nullptr);
@@ -66,8 +62,7 @@ protected:
         StandInEffect::calls().clear();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (display) {
             if (parent)
                 XDestroyWindow(display, parent);
@@ -82,8 +77,7 @@ protected:
     static constexpr int kPatience = 6000;
 
     // Idles the editor as a host would, about 100 times a second.
-    void pump(SDEditor* editor, int rounds = 5)
-    {
+    void pump(SDEditor* editor, int rounds = 5) {
         for (int i = 0; i < rounds; ++i) {
             XSync(display, False);
             editor->idle();
@@ -91,8 +85,7 @@ protected:
         }
     }
 
-    Window child()
-    {
+    Window child() {
         Window root, par, *children = nullptr;
         unsigned n = 0;
         XQueryTree(display, parent, &root, &par, &children, &n);
@@ -115,8 +108,7 @@ std::string XvfbEditorTest::skipReason;
 
 }  // namespace
 
-TEST_F(XvfbEditorTest, OpensShowsAndTakesClicksAndDrags)
-{
+TEST_F(XvfbEditorTest, OpensShowsAndTakesClicksAndDrags) {
     StandInEffect* effect = new StandInEffect("X");
     SDEditor* editor = new SDEditor(effect);
     effect->setParameter(7, 0.f);
@@ -144,8 +136,8 @@ TEST_F(XvfbEditorTest, OpensShowsAndTakesClicksAndDrags)
     EXPECT_EQ(differing, 0);
     XDestroyImage(shot);
     const std::string png = std::string(TRS_ARTIFACT_DIR) + "/editor_xvfb.png";
-    const std::string cmd = "import -display " + displayName + " -window " + std::to_string(w) + " " + png +
-                            " 2>/dev/null";
+    const std::string cmd =
+        "import -display " + displayName + " -window " + std::to_string(w) + " " + png + " 2>/dev/null";
     EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
     EXPECT_TRUE(std::ifstream(png).good());
 
@@ -190,8 +182,7 @@ TEST_F(XvfbEditorTest, OpensShowsAndTakesClicksAndDrags)
     delete effect;
 }
 
-TEST_F(XvfbEditorTest, SurvivesOpenCloseCyclesAndDestructionWhileOpen)
-{
+TEST_F(XvfbEditorTest, SurvivesOpenCloseCyclesAndDestructionWhileOpen) {
     StandInEffect* effect = new StandInEffect("Y");
     SDEditor* editor = new SDEditor(effect);
     for (int i = 0; i < 20; ++i) {
@@ -210,8 +201,7 @@ TEST_F(XvfbEditorTest, SurvivesOpenCloseCyclesAndDestructionWhileOpen)
     EXPECT_EQ(child(), 0u);
 }
 
-TEST_F(XvfbEditorTest, ParentDestroyedBeforeCloseDoesNotEndTheHost)
-{
+TEST_F(XvfbEditorTest, ParentDestroyedBeforeCloseDoesNotEndTheHost) {
     StandInEffect* effect = new StandInEffect("Z");
     SDEditor* editor = new SDEditor(effect);
     editor->open(reinterpret_cast<void*>(parent));
@@ -229,8 +219,7 @@ TEST_F(XvfbEditorTest, ParentDestroyedBeforeCloseDoesNotEndTheHost)
     SUCCEED() << "still running";
 }
 
-TEST_F(XvfbEditorTest, BadParentGivesAHeadlessFrameNotACrash)
-{
+TEST_F(XvfbEditorTest, BadParentGivesAHeadlessFrameNotACrash) {
     StandInEffect* effect = new StandInEffect("W");
     SDEditor* editor = new SDEditor(effect);
     EXPECT_TRUE(editor->open(reinterpret_cast<void*>(uintptr_t(0x7ffffff))));

@@ -23,9 +23,11 @@ std::string findXvfb() {
     size_t start = 0;
     while (start <= dirs.size()) {
         size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
+        if (end == std::string::npos)
+            end = dirs.size();
         const std::string candidate = dirs.substr(start, end - start) + "/Xvfb";
-        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
         start = end + 1;
     }
     return "";
@@ -66,7 +68,8 @@ XvfbServer::XvfbServer() {
     close(fds[1]);
     std::string number;
     char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
     close(fds[0]);
     if (startLock >= 0)
         close(startLock);

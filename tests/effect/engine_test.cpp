@@ -186,7 +186,8 @@ TEST(Engine, SampleRateMustBePositiveAndFinite) {
     fx.setSampleRate(48000.0f);
     const float bad[] = {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
                          std::numeric_limits<float>::infinity()};
-    for (float rate : bad) fx.setSampleRate(rate);
+    for (float rate : bad)
+        fx.setSampleRate(rate);
     EXPECT_EQ(fx.getSampleRate(), 48000.0f);
     EXPECT_EQ(in.moduleRate(), 48000.0f);
 }
@@ -342,8 +343,22 @@ TEST(Chain, BlockLoopMatchesTheModulesFrameByFrame) {
     // input and a missing second output. After every block the output and
     // every field of the engine must agree bit for bit.
     const std::vector<std::pair<int, float>> setups[] = {
-        {{0, 0.8f}, {2, 0.6f}, {3, 0.7f}, {4, 0.4f}, {5, 0.55f}, {6, 0.7f}, {7, 1.0f}, {8, 0.03f}, {9, 0.9f},
-         {10, 0.2f}, {11, 0.08f}, {12, 0.9f}, {13, 0.8f}, {15, 0.6f}, {16, 0.6f}, {17, 0.9f}},
+        {{0, 0.8f},
+         {2, 0.6f},
+         {3, 0.7f},
+         {4, 0.4f},
+         {5, 0.55f},
+         {6, 0.7f},
+         {7, 1.0f},
+         {8, 0.03f},
+         {9, 0.9f},
+         {10, 0.2f},
+         {11, 0.08f},
+         {12, 0.9f},
+         {13, 0.8f},
+         {15, 0.6f},
+         {16, 0.6f},
+         {17, 0.9f}},
         {{0, 0.5f}, {2, 1.0f}, {3, 0.4f}, {5, 0.2f}, {6, 1.0f}, {7, 0.5f}, {12, 0.1f}, {13, 0.0f}, {14, 1.0f}},
         {},
     };
@@ -364,7 +379,8 @@ TEST(Chain, BlockLoopMatchesTheModulesFrameByFrame) {
             Tresselin block(nullptr), modules(nullptr);
             for (Tresselin* fx : {&block, &modules}) {
                 fx->setSampleRate(48000.0f);
-                for (const auto& p : setup) fx->setParameter(p.first, p.second);
+                for (const auto& p : setup)
+                    fx->setParameter(p.first, p.second);
                 sendMidi(*fx, 0x90, 45, 100);
             }
             std::vector<float> aL(frames), aR(frames), bL(frames), bR(frames);

@@ -18,7 +18,8 @@ std::map<std::string, std::string> stored() {
     std::map<std::string, std::string> sums;
     std::ifstream file(TRS_GOLDEN_FILE);
     std::string name, sum;
-    while (file >> name >> sum) sums[name] = sum;
+    while (file >> name >> sum)
+        sums[name] = sum;
     return sums;
 }
 

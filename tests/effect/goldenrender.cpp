@@ -17,9 +17,12 @@ void makeInput(std::vector<float>& left, std::vector<float>& right) {
         // fourth second so the followers fall as well as rise.
         const int step = n % (kSampleRate / 4);
         const bool pause = n >= 3 * kSampleRate && n < 4 * kSampleRate;
-        if (step == 0 && !pause) kick = (n % kSampleRate == 0) ? 1.0f : 0.6f;
-        if (step == kSampleRate / 8 && !pause) hat = 0.35f;
-        if (n == kSampleRate / 2) pad = 0.25f;
+        if (step == 0 && !pause)
+            kick = (n % kSampleRate == 0) ? 1.0f : 0.6f;
+        if (step == kSampleRate / 8 && !pause)
+            hat = 0.35f;
+        if (n == kSampleRate / 2)
+            pad = 0.25f;
         seed = seed * 1664525u + 1013904223u;
         const float white = (float)(int32_t)seed * (1.0f / 2147483648.0f);
         phase = (phase + 1) % 400;  // 110.25 Hz triangle
@@ -36,11 +39,30 @@ const std::vector<Case>& cases() {
     static const std::vector<Case> all = {
         {"defaults", {}, {}},
         {"busy",
-         {{0, 0.8f}, {2, 0.5f}, {3, 0.7f}, {4, 0.3f}, {5, 0.6f}, {6, 0.6f}, {8, 0.05f}, {9, 0.8f}, {10, 0.9f},
-          {11, 0.1f}, {12, 0.8f}, {13, 0.7f}, {15, 0.5f}},
+         {{0, 0.8f},
+          {2, 0.5f},
+          {3, 0.7f},
+          {4, 0.3f},
+          {5, 0.6f},
+          {6, 0.6f},
+          {8, 0.05f},
+          {9, 0.8f},
+          {10, 0.9f},
+          {11, 0.1f},
+          {12, 0.8f},
+          {13, 0.7f},
+          {15, 0.5f}},
          {}},
         {"bandpass-keytrack",
-         {{0, 0.6f}, {1, 0.4f}, {2, 0.9f}, {5, 0.5f}, {6, 0.8f}, {7, 1.0f}, {12, 0.3f}, {14, 0.8f}, {16, 0.7f},
+         {{0, 0.6f},
+          {1, 0.4f},
+          {2, 0.9f},
+          {5, 0.5f},
+          {6, 0.8f},
+          {7, 1.0f},
+          {12, 0.3f},
+          {14, 0.8f},
+          {16, 0.7f},
           {17, 1.0f}},
          {{22050, 0x90, 60, 100},
           {66150, 0x90, 64, 90},
@@ -74,7 +96,8 @@ bool render(const std::string& path, const Case& c, std::vector<float>& left, st
             std::string* error) {
     auto loaded = host::PluginInstance::load(path);
     if (!loaded) {
-        if (error) *error = loaded.message;
+        if (error)
+            *error = loaded.message;
         return false;
     }
     host::PluginInstance& fx = *loaded.plugin;
@@ -85,7 +108,8 @@ bool render(const std::string& path, const Case& c, std::vector<float>& left, st
 
     fx.setSampleRate((float)kSampleRate);
     fx.setBlockSize(kBlock);
-    for (const auto& p : c.parameters) fx.setParameter(p.first, p.second);
+    for (const auto& p : c.parameters)
+        fx.setParameter(p.first, p.second);
     fx.resume();
 
     size_t next = 0;
@@ -96,7 +120,8 @@ bool render(const std::string& path, const Case& c, std::vector<float>& left, st
             const Note& e = c.notes[next++];
             events.addMidi(e.frame - start, e.status, e.data1, e.data2);
         }
-        if (events.size()) fx.processEvents(events);
+        if (events.size())
+            fx.processEvents(events);
         fx.process({inL.data() + start, inR.data() + start}, {left.data() + start, right.data() + start}, frames);
     }
     fx.suspend();

@@ -20,7 +20,8 @@ std::unique_ptr<PluginInstance> loadTresselin() {
 
 std::vector<float> ramp(int frames, float scale) {
     std::vector<float> v(frames);
-    for (int i = 0; i < frames; i++) v[i] = scale * (float)((i * 37) % 101 - 50) / 50.0f;
+    for (int i = 0; i < frames; i++)
+        v[i] = scale * (float)((i * 37) % 101 - 50) / 50.0f;
     return v;
 }
 
@@ -31,7 +32,8 @@ double measuredPitch(const std::vector<float>& s, int from, double rate) {
     for (size_t i = from + 1; i < s.size(); i++) {
         if (s[i - 1] < 0.0f && s[i] >= 0.0f) {
             const double t = (double)(i - 1) + s[i - 1] / (double)(s[i - 1] - s[i]);
-            if (first < 0) first = t;
+            if (first < 0)
+                first = t;
             last = t;
             count++;
         }
@@ -112,10 +114,11 @@ TEST(TresselinDispatcher, TextsAndAnswers) {
     EXPECT_STREQ(static_cast<const char*>(chunk), "Test Data");
     EXPECT_EQ(fx->dispatch(effSetChunk, 0, 10, chunk), 0);
 
-    const char* names[] = {"OSC.Amt",    "OSC.Note",   "OSC.Wave",   "Noise.Amt",    "Noise.Color", "CutOff",
-                           "Resonance",  "FilterType", "EF1.Smooth", "EF1.Osc.AM",   "EF1.Noise.AM", "EF2.Smooth",
-                           "EF2.Cutoff", "EF2.OSC.FM", "Dry2Filter", "Dry",          "Fil.KeyTrack", "Osc.KeyTrack"};
-    for (int i = 0; i < 18; i++) EXPECT_EQ(fx->parameterName(i), names[i]);
+    const char* names[] = {"OSC.Amt",    "OSC.Note",   "OSC.Wave",   "Noise.Amt",  "Noise.Color",  "CutOff",
+                           "Resonance",  "FilterType", "EF1.Smooth", "EF1.Osc.AM", "EF1.Noise.AM", "EF2.Smooth",
+                           "EF2.Cutoff", "EF2.OSC.FM", "Dry2Filter", "Dry",        "Fil.KeyTrack", "Osc.KeyTrack"};
+    for (int i = 0; i < 18; i++)
+        EXPECT_EQ(fx->parameterName(i), names[i]);
     EXPECT_EQ(fx->parameterName(18), "");
     EXPECT_EQ(fx->parameterLabel(1), "C#1");
     EXPECT_EQ(fx->parameterDisplay(1), "34.64782");
@@ -165,7 +168,8 @@ TEST(TresselinAudio, SecondChannelVariants) {
 TEST(TresselinAudio, NothingToDoLeavesBuffersAlone) {
     auto fx = loadTresselin();
     std::vector<float> in(64, 0.5f), l(64, 9.0f), r(64, 9.0f);
-    for (int frames : {0, -1, -512}) fx->process({in.data(), in.data()}, {l.data(), r.data()}, frames);
+    for (int frames : {0, -1, -512})
+        fx->process({in.data(), in.data()}, {l.data(), r.data()}, frames);
     fx->process({nullptr, in.data()}, {l.data(), r.data()}, 64);
     fx->process({in.data(), in.data()}, {nullptr, r.data()}, 64);
     fx->processReplacing(nullptr, nullptr, 64);

@@ -7,7 +7,9 @@
 
 namespace {
 
-float limitUnit(float a) { return a >= 0.0f ? (a > 1.0f ? 1.0f : a) : 0.0f; }
+float limitUnit(float a) {
+    return a >= 0.0f ? (a > 1.0f ? 1.0f : a) : 0.0f;
+}
 
 }  // namespace
 
@@ -51,7 +53,8 @@ void TresselinInspector::processByModules(float** inputs, float** outputs, VstIn
         fx.filterRight.processFrame(&wet[1]);
 
         outputs[0][n] = (float)((double)fx.dryLevel * dry[0] + wet[0]);
-        if (outputs[1]) outputs[1][n] = (float)((double)fx.dryLevel * dry[1] + wet[1]);
+        if (outputs[1])
+            outputs[1][n] = (float)((double)fx.dryLevel * dry[1] + wet[1]);
     }
 }
 
@@ -130,7 +133,8 @@ std::vector<std::pair<std::string, uint64_t>> TresselinInspector::completeState(
     for (const MoogFilter* f : {&fx.filterLeft, &fx.filterRight}) {
         const std::string n = f == &fx.filterLeft ? "filterLeft." : "filterRight.";
         const float stages[] = {f->stage0, f->stage1, f->stage2, f->stage3, f->stage4};
-        for (int i = 0; i < 5; i++) list.add(n + "stage" + std::to_string(i), stages[i]);
+        for (int i = 0; i < 5; i++)
+            list.add(n + "stage" + std::to_string(i), stages[i]);
         list.add(n + "resonance", f->resonance);
         list.add(n + "feedback", f->feedback);
         list.add(n + "poleCoef", f->poleCoef);
@@ -145,13 +149,18 @@ std::vector<std::pair<std::string, uint64_t>> TresselinInspector::completeState(
         list.add(n + "mode", f->mode);
         list.add(n + "sampleRate", f->sampleRate);
     }
-    for (const auto& [name, value] :
-         {std::pair<const char*, float>{"noiseAmount", fx.noiseAmount}, {"oscAmount", fx.oscAmount},
-          {"ef2CutoffDepth", fx.ef2CutoffDepth}, {"ef2OscFmDepth", fx.ef2OscFmDepth},
-          {"ef1OscAmDepth", fx.ef1OscAmDepth}, {"ef1NoiseAmDepth", fx.ef1NoiseAmDepth},
-          {"dryToFilter", fx.dryToFilter}, {"dryLevel", fx.dryLevel}, {"filterKeyTrack", fx.filterKeyTrack},
-          {"oscKeyTrack", fx.oscKeyTrack}, {"filterKeyOffset", fx.filterKeyOffset},
-          {"oscKeyOffset", fx.oscKeyOffset}})
+    for (const auto& [name, value] : {std::pair<const char*, float>{"noiseAmount", fx.noiseAmount},
+                                      {"oscAmount", fx.oscAmount},
+                                      {"ef2CutoffDepth", fx.ef2CutoffDepth},
+                                      {"ef2OscFmDepth", fx.ef2OscFmDepth},
+                                      {"ef1OscAmDepth", fx.ef1OscAmDepth},
+                                      {"ef1NoiseAmDepth", fx.ef1NoiseAmDepth},
+                                      {"dryToFilter", fx.dryToFilter},
+                                      {"dryLevel", fx.dryLevel},
+                                      {"filterKeyTrack", fx.filterKeyTrack},
+                                      {"oscKeyTrack", fx.oscKeyTrack},
+                                      {"filterKeyOffset", fx.filterKeyOffset},
+                                      {"oscKeyOffset", fx.oscKeyOffset}})
         list.add(name, value);
     list.add("heldNote", (int32_t)fx.heldNote);
     return list.fields;

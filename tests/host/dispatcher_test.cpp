@@ -102,7 +102,8 @@ TEST(DispatcherWithoutEditor, EditorOpcodesAnswerZeroAndCallNothing) {
     int parent = 0;
     EXPECT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 0);
     EXPECT_EQ(rect, reinterpret_cast<ERect*>(0x1234));
-    for (VstInt32 op : std::initializer_list<VstInt32>{effEditOpen, effEditClose, effEditIdle, effEditKeyDown, effEditKeyUp, effSetEditKnobMode})
+    for (VstInt32 op : std::initializer_list<VstInt32>{effEditOpen, effEditClose, effEditIdle, effEditKeyDown,
+                                                       effEditKeyUp, effSetEditKnobMode})
         EXPECT_EQ(plugin->dispatch(op, 65, 300, &parent, 2.9f), 0) << op;
     EXPECT_TRUE(plugin->requests().empty());
 }
@@ -144,8 +145,8 @@ TEST_F(Dispatcher, FixedAnswers) {
 
 TEST_F(Dispatcher, UnlistedOpcodesAnswerZeroAndCallNothing) {
     char dummy[64] = {};
-    for (VstInt32 op : {9, 16, 17, 18, 20, 21, 28, 30, 31, 32, 36, 37, 43, 46, 53, 54, 55, 57, 80, 81, 1000, -1,
-                        INT_MIN, INT_MAX})
+    for (VstInt32 op :
+         {9, 16, 17, 18, 20, 21, 28, 30, 31, 32, 36, 37, 43, 46, 53, 54, 55, 57, 80, 81, 1000, -1, INT_MIN, INT_MAX})
         EXPECT_EQ(plugin->dispatch(op, 1, 1, dummy, 1.0f), 0) << "opcode " << op;
     EXPECT_TRUE(plugin->requests().empty());
 }
@@ -167,12 +168,31 @@ TEST_F(Dispatcher, GetSpeakerArrangementClearsBothPointers) {
 }
 
 TEST_F(Dispatcher, NullPointersAreNeverFollowed) {
-    for (VstInt32 op : std::initializer_list<VstInt32>{effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
-                        effEditGetRect, effGetChunk, effSetChunk, effProcessEvents, effString2Parameter,
-                        effGetProgramNameIndexed, effGetInputProperties, effGetOutputProperties, effProcessVarIo,
-                        effGetEffectName, effGetVendorString, effGetProductString, effCanDo,
-                        effGetParameterProperties, effGetMidiProgramName, effGetMidiProgramCategory,
-                        effGetMidiKeyName, effShellGetNextPlugin, effBeginLoadBank, effBeginLoadProgram})
+    for (VstInt32 op : std::initializer_list<VstInt32>{effSetProgramName,
+                                                       effGetProgramName,
+                                                       effGetParamLabel,
+                                                       effGetParamDisplay,
+                                                       effGetParamName,
+                                                       effEditGetRect,
+                                                       effGetChunk,
+                                                       effSetChunk,
+                                                       effProcessEvents,
+                                                       effString2Parameter,
+                                                       effGetProgramNameIndexed,
+                                                       effGetInputProperties,
+                                                       effGetOutputProperties,
+                                                       effProcessVarIo,
+                                                       effGetEffectName,
+                                                       effGetVendorString,
+                                                       effGetProductString,
+                                                       effCanDo,
+                                                       effGetParameterProperties,
+                                                       effGetMidiProgramName,
+                                                       effGetMidiProgramCategory,
+                                                       effGetMidiKeyName,
+                                                       effShellGetNextPlugin,
+                                                       effBeginLoadBank,
+                                                       effBeginLoadProgram})
         EXPECT_EQ(plugin->dispatch(op, 0, 16, nullptr), 0) << "opcode " << op;
 }
 

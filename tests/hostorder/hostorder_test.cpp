@@ -47,9 +47,9 @@ const Stereo& input() {
 
 // Oscillator and noise on and modulated, a resonant band-pass filter swept by
 // follower 2: the settings under which shared or reset state would show.
-const std::vector<std::pair<int, float>> kBusy = {
-    {0, 0.7f}, {1, 0.4f}, {2, 0.6f}, {3, 0.6f}, {4, 0.3f}, {5, 0.5f}, {6, 0.7f}, {7, 0.9f},
-    {9, 0.8f}, {10, 0.7f}, {12, 0.8f}, {13, 0.7f}, {14, 0.8f}, {15, 0.6f}};
+const std::vector<std::pair<int, float>> kBusy = {{0, 0.7f},  {1, 0.4f},  {2, 0.6f},  {3, 0.6f}, {4, 0.3f},
+                                                  {5, 0.5f},  {6, 0.7f},  {7, 0.9f},  {9, 0.8f}, {10, 0.7f},
+                                                  {12, 0.8f}, {13, 0.7f}, {14, 0.8f}, {15, 0.6f}};
 const std::vector<std::pair<int, float>> kQuiet = {{5, 0.3f}, {6, 0.2f}, {12, 0.3f}, {15, 0.9f}};
 
 std::unique_ptr<PluginInstance> load() {

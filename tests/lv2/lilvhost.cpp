@@ -15,19 +15,21 @@ using namespace trs::lv2;
 
 namespace {
 
-LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri) { return static_cast<LilvHost*>(handle)->urid(uri); }
+LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri) {
+    return static_cast<LilvHost*>(handle)->urid(uri);
+}
 
 }  // namespace
 
 uint32_t LilvHost::urid(const char* uri) {
     for (size_t i = 0; i < uris.size(); ++i)
-        if (uris[i] == uri) return (uint32_t)i + 1;
+        if (uris[i] == uri)
+            return (uint32_t)i + 1;
     uris.push_back(uri);
     return (uint32_t)uris.size();
 }
 
-std::unique_ptr<LilvHost> LilvHost::create(const std::string& bundleDir, double rate, bool map,
-                                           std::string* error) {
+std::unique_ptr<LilvHost> LilvHost::create(const std::string& bundleDir, double rate, bool map, std::string* error) {
     std::unique_ptr<LilvHost> h(new LilvHost);
     h->world = lilv_world_new();
     LilvNode* bundle = lilv_new_file_uri(h->world, nullptr, (bundleDir + "/").c_str());
@@ -50,7 +52,8 @@ std::unique_ptr<LilvHost> LilvHost::create(const std::string& bundleDir, double 
         return nullptr;
     }
     h->controls.assign(kNumParams, 0.0f);
-    for (int i = 0; i < kNumParams; ++i) h->controls[i] = kParams[i].defaultValue;
+    for (int i = 0; i < kNumParams; ++i)
+        h->controls[i] = kParams[i].defaultValue;
     h->connectControls();
     lilv_instance_activate(h->inst);
     return h;
@@ -61,11 +64,13 @@ LilvHost::~LilvHost() {
         lilv_instance_deactivate(inst);
         lilv_instance_free(inst);
     }
-    if (world) lilv_world_free(world);
+    if (world)
+        lilv_world_free(world);
 }
 
 void LilvHost::connectControls() {
-    for (uint32_t i = 0; i < (uint32_t)kNumParams; ++i) lilv_instance_connect_port(inst, kFirstControl + i, &controls[i]);
+    for (uint32_t i = 0; i < (uint32_t)kNumParams; ++i)
+        lilv_instance_connect_port(inst, kFirstControl + i, &controls[i]);
 }
 
 void LilvHost::runWithSequence(const void* seq, const float* inL, const float* inR, float* outL, float* outR,

@@ -22,8 +22,7 @@ class LilvHost {
 public:
     // Instantiates the plug-in of bundleDir at rate; with map false it gets no
     // features at all, as lv2apply gives. Null (and error set) on failure.
-    static std::unique_ptr<LilvHost> create(const std::string& bundleDir, double rate, bool map,
-                                            std::string* error);
+    static std::unique_ptr<LilvHost> create(const std::string& bundleDir, double rate, bool map, std::string* error);
     ~LilvHost();
 
     void setControl(uint32_t port, float value) { controls[port] = value; }

@@ -29,7 +29,8 @@ thread_local bool countAllocations = false;
 thread_local int allocations = 0;
 }  // namespace
 extern "C" void* malloc(size_t n) {
-    if (countAllocations) ++allocations;
+    if (countAllocations)
+        ++allocations;
     return __libc_malloc(n);
 }
 #endif
@@ -52,12 +53,14 @@ std::unique_ptr<LilvHost> makeHost(bool map = true) {
 Render renderLv2(const golden::Case& c, bool map = true) {
     Render r;
     auto host = makeHost(map);
-    if (!host) return r;
+    if (!host)
+        return r;
     std::vector<float> inL, inR;
     golden::makeInput(inL, inR);
     r.left.assign(golden::kFrames, 0.0f);
     r.right.assign(golden::kFrames, 0.0f);
-    for (const auto& p : c.parameters) host->setControl(lv2::kFirstControl + p.first, p.second);
+    for (const auto& p : c.parameters)
+        host->setControl(lv2::kFirstControl + p.first, p.second);
     size_t next = 0;
     for (int start = 0; start < golden::kFrames; start += golden::kBlock) {
         const int n = std::min(golden::kBlock, golden::kFrames - start);
@@ -79,7 +82,8 @@ Render renderVst(const golden::Case& c) {
 }
 
 size_t differing(const Render& a, const Render& b) {
-    if (a.left.size() != b.left.size()) return std::numeric_limits<size_t>::max();
+    if (a.left.size() != b.left.size())
+        return std::numeric_limits<size_t>::max();
     size_t n = 0;
     for (size_t i = 0; i < a.left.size(); ++i)
         n += std::memcmp(&a.left[i], &b.left[i], 4) != 0 || std::memcmp(&a.right[i], &b.right[i], 4) != 0;
@@ -88,7 +92,8 @@ size_t differing(const Render& a, const Render& b) {
 
 const golden::Case& caseNamed(const char* name) {
     for (const auto& c : golden::cases())
-        if (std::string(c.name) == name) return c;
+        if (std::string(c.name) == name)
+            return c;
     throw std::runtime_error(name);
 }
 
@@ -115,17 +120,19 @@ TEST(Lv2Host, WithoutUridMapKeyTrackingIsIdle) {
 // same values do through a VST host's setParameter.
 TEST(Lv2Host, BadControlValuesActAsTheyDoInTheVstBuild) {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    const std::vector<std::pair<int, float>> values = {{kCutoff, 1.7f}, {kResonance, -inf}, {kOscAmount, nan},
+    const std::vector<std::pair<int, float>> values = {{kCutoff, 1.7f},     {kResonance, -inf},  {kOscAmount, nan},
                                                        {kNoiseAmount, inf}, {kFilterType, 9.0f}, {kDry, -0.5f}};
     // A port holds one value and the plug-in sets changed ports in index
     // order: the VST host sets the same, once each, in the same order.
     golden::Case c = caseNamed("busy");
     std::map<int, float> merged(c.parameters.begin(), c.parameters.end());
-    for (auto [index, value] : values) merged[index] = value;
+    for (auto [index, value] : values)
+        merged[index] = value;
     c.parameters.assign(merged.begin(), merged.end());
     const Render lv2 = renderLv2(c), vst = renderVst(c);
     EXPECT_EQ(differing(lv2, vst), 0u);
-    for (float v : lv2.left) ASSERT_TRUE(std::isfinite(v));
+    for (float v : lv2.left)
+        ASSERT_TRUE(std::isfinite(v));
 }
 
 class Lv2BadInput : public ::testing::Test {
@@ -145,16 +152,19 @@ protected:
 // Hosts must connect every audio port; one that does not gets silence.
 TEST_F(Lv2BadInput, UnconnectedBuffersGiveSilence) {
     host->run(nullptr, inR.data(), outL.data(), outR.data(), kN);
-    for (uint32_t i = 0; i < kN; ++i) ASSERT_TRUE(outL[i] == 0.0f && outR[i] == 0.0f) << i;
+    for (uint32_t i = 0; i < kN; ++i)
+        ASSERT_TRUE(outL[i] == 0.0f && outR[i] == 0.0f) << i;
     host->run(inL.data(), inR.data(), outL.data(), nullptr, kN);
-    for (uint32_t i = 0; i < kN; ++i) ASSERT_EQ(outL[i], 0.0f) << i;
+    for (uint32_t i = 0; i < kN; ++i)
+        ASSERT_EQ(outL[i], 0.0f) << i;
     host->run(nullptr, nullptr, nullptr, nullptr, kN);
     host->runWithSequence(nullptr, inL.data(), inR.data(), outL.data(), outR.data(), kN);
     host->run(inL.data(), inR.data(), outL.data(), outR.data(), 0);
     // ... and the plug-in still works afterwards.
     host->run(inL.data(), inR.data(), outL.data(), outR.data(), kN);
     double energy = 0;
-    for (float v : outL) energy += (double)v * v;
+    for (float v : outL)
+        energy += (double)v * v;
     EXPECT_GT(energy, 0.0);
 }
 
@@ -170,7 +180,7 @@ TEST_F(Lv2BadInput, AtomSizesThatLieAreSkipped) {
         seq->atom.size = sizeof(LV2_Atom_Sequence_Body) + 2 * 24;
         for (int e = 0; e < 2; ++e) {
             auto* ev = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<uint8_t*>(&seq->body) +
-                                                        sizeof(LV2_Atom_Sequence_Body) + 24 * e);
+                                                         sizeof(LV2_Atom_Sequence_Body) + 24 * e);
             ev->time.frames = 0;
             ev->body.type = midiType;
             ev->body.size = e == (int)lieAt ? lie : 3;
@@ -183,11 +193,13 @@ TEST_F(Lv2BadInput, AtomSizesThatLieAreSkipped) {
     c.notes = {{0, 0x90, 60, 100}};
     auto run = [&](const std::vector<uint64_t>& seq) {
         auto h = makeHost();
-        for (const auto& p : c.parameters) h->setControl(lv2::kFirstControl + p.first, p.second);
+        for (const auto& p : c.parameters)
+            h->setControl(lv2::kFirstControl + p.first, p.second);
         Render r{std::vector<float>(golden::kFrames), std::vector<float>(golden::kFrames)};
         for (int start = 0; start < golden::kFrames; start += golden::kBlock) {
             const uint32_t n = (uint32_t)std::min(golden::kBlock, golden::kFrames - start);
-            std::vector<uint64_t> empty = {sizeof(LV2_Atom_Sequence_Body) | (uint64_t)h->urid(LV2_ATOM__Sequence) << 32, 0};
+            std::vector<uint64_t> empty = {sizeof(LV2_Atom_Sequence_Body) | (uint64_t)h->urid(LV2_ATOM__Sequence) << 32,
+                                           0};
             h->runWithSequence(start == 0 ? seq.data() : empty.data(), &inL[start], &inR[start], &r.left[start],
                                &r.right[start], n);
         }
@@ -218,7 +230,7 @@ TEST_F(Lv2BadInput, RunDoesNotAllocate) {
     seq->atom.size = sizeof(LV2_Atom_Sequence_Body) + 300 * 24;
     for (int e = 0; e < 300; ++e) {
         auto* ev = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<uint8_t*>(&seq->body) +
-                                                    sizeof(LV2_Atom_Sequence_Body) + 24 * e);
+                                                     sizeof(LV2_Atom_Sequence_Body) + 24 * e);
         ev->time.frames = e % kN;
         ev->body.type = midiType;
         ev->body.size = 3;
@@ -226,7 +238,8 @@ TEST_F(Lv2BadInput, RunDoesNotAllocate) {
         std::memcpy(ev + 1, note, 3);
     }
     for (int block = 0; block < 20; ++block) {
-        for (int i = 0; i < kNumParams; ++i) host->setControl(i, (float)((block * 7 + i) % 10) / 9.0f);
+        for (int i = 0; i < kNumParams; ++i)
+            host->setControl(i, (float)((block * 7 + i) % 10) / 9.0f);
         allocations = 0;
         countAllocations = true;
         host->runWithSequence(seq, inL.data(), inR.data(), outL.data(), outR.data(), kN);

@@ -31,13 +31,16 @@ Output run(const std::string& command, const std::string& tag) {
     const std::string errFile = dir + "/lv2tools-" + tag + ".err";
     Output o;
     FILE* p = popen(("LV2_PATH='" + kLv2Path + "' " + command + " 2>'" + errFile + "'").c_str(), "r");
-    if (!p) return o;
+    if (!p)
+        return o;
     std::array<char, 4096> buffer;
     size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), p)) > 0) o.out.append(buffer.data(), n);
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), p)) > 0)
+        o.out.append(buffer.data(), n);
     o.status = pclose(p);
     if (FILE* e = std::fopen(errFile.c_str(), "r")) {
-        while ((n = std::fread(buffer.data(), 1, buffer.size(), e)) > 0) o.err.append(buffer.data(), n);
+        while ((n = std::fread(buffer.data(), 1, buffer.size(), e)) > 0)
+            o.err.append(buffer.data(), n);
         std::fclose(e);
     }
     return o;
@@ -49,7 +52,8 @@ bool writeWav(const std::string& path, const std::vector<float>& l, const std::v
     info.channels = 2;
     info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!f) return false;
+    if (!f)
+        return false;
     std::vector<float> frames(2 * l.size());
     for (size_t i = 0; i < l.size(); ++i) {
         frames[2 * i] = l[i];
@@ -62,7 +66,8 @@ bool writeWav(const std::string& path, const std::vector<float>& l, const std::v
 bool readWav(const std::string& path, std::vector<float>& l, std::vector<float>& r) {
     SF_INFO info{};
     SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-    if (!f) return false;
+    if (!f)
+        return false;
     if (info.channels != 2 || (info.format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT) {
         sf_close(f);
         return false;
@@ -85,7 +90,8 @@ std::string symbolOf(const std::string& info, int port) {
     const std::string head = "Port " + std::to_string(port) + ":";
     const size_t at = info.find(head);
     const size_t sym = info.find("Symbol:", at);
-    if (at == std::string::npos || sym == std::string::npos) return "";
+    if (at == std::string::npos || sym == std::string::npos)
+        return "";
     const size_t start = info.find_first_not_of(" \t", sym + 7);
     return info.substr(start, info.find('\n', start) - start);
 }
@@ -119,7 +125,8 @@ TEST(Lv2Tools, Lv2applyRendersTheGoldenCasesAsTheVstBuild) {
     ASSERT_TRUE(writeWav(input, inL, inR));
     int rendered = 0;
     for (const auto& c : golden::cases()) {
-        if (!c.notes.empty()) continue;  // lv2apply sends no MIDI
+        if (!c.notes.empty())
+            continue;  // lv2apply sends no MIDI
         std::string controls;
         for (auto [index, value] : c.parameters) {
             char text[64];
@@ -128,8 +135,8 @@ TEST(Lv2Tools, Lv2applyRendersTheGoldenCasesAsTheVstBuild) {
         }
         const std::string output = dir + "/lv2apply-" + c.name + ".wav";
         std::remove(output.c_str());
-        const Output apply = run("lv2apply -i '" + input + "' -o '" + output + "'" + controls + " " +
-                                     lv2::kPluginUri, c.name);
+        const Output apply =
+            run("lv2apply -i '" + input + "' -o '" + output + "'" + controls + " " + lv2::kPluginUri, c.name);
         ASSERT_EQ(apply.status, 0) << c.name << ": " << apply.err;
         std::vector<float> l, r, vl, vr;
         ASSERT_TRUE(readWav(output, l, r)) << c.name;

@@ -33,10 +33,15 @@ std::vector<Write> writes;
 std::vector<std::pair<uint32_t, bool>> touches;
 
 void onWrite(SuilController, uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
-    if (size == sizeof(float) && format == 0) writes.push_back({port, *static_cast<const float*>(buffer)});
+    if (size == sizeof(float) && format == 0)
+        writes.push_back({port, *static_cast<const float*>(buffer)});
 }
-uint32_t noIndex(SuilController, const char*) { return LV2UI_INVALID_PORT_INDEX; }
-void onTouch(SuilController, uint32_t port, bool grabbed) { touches.emplace_back(port, grabbed); }
+uint32_t noIndex(SuilController, const char*) {
+    return LV2UI_INVALID_PORT_INDEX;
+}
+void onTouch(SuilController, uint32_t port, bool grabbed) {
+    touches.emplace_back(port, grabbed);
+}
 
 using Pixels = std::vector<uint32_t>;
 
@@ -44,12 +49,15 @@ using Pixels = std::vector<uint32_t>;
 Pixels grab(Display* d, Window w) {
     XSync(d, False);
     XWindowAttributes a;
-    if (!XGetWindowAttributes(d, w, &a)) return {};
+    if (!XGetWindowAttributes(d, w, &a))
+        return {};
     XImage* image = XGetImage(d, w, 0, 0, (unsigned)a.width, (unsigned)a.height, AllPlanes, ZPixmap);
-    if (!image) return {};
+    if (!image)
+        return {};
     Pixels p;
     for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x) p.push_back((uint32_t)XGetPixel(image, x, y) & 0xFFFFFF);
+        for (int x = 0; x < a.width; ++x)
+            p.push_back((uint32_t)XGetPixel(image, x, y) & 0xFFFFFF);
     XDestroyImage(image);
     return p;
 }
@@ -57,7 +65,8 @@ Pixels grab(Display* d, Window w) {
 void savePpm(const Pixels& p, int width, const std::string& path) {
     std::ofstream f(path, std::ios::binary);
     f << "P6\n" << width << " " << p.size() / width << "\n255\n";
-    for (uint32_t v : p) f.put(char(v >> 16)).put(char(v >> 8)).put(char(v));
+    for (uint32_t v : p)
+        f.put(char(v >> 16)).put(char(v >> 8)).put(char(v));
 }
 
 Window onlyChild(Display* d, Window parent) {
@@ -65,14 +74,16 @@ Window onlyChild(Display* d, Window parent) {
     unsigned n = 0;
     XQueryTree(d, parent, &root, &par, &children, &n);
     const Window c = n == 1 ? children[0] : 0;
-    if (children) XFree(children);
+    if (children)
+        XFree(children);
     return c;
 }
 
 class Lv2UiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (server.missing()) GTEST_SKIP() << server.whyNot();
+        if (server.missing())
+            GTEST_SKIP() << server.whyNot();
         ASSERT_TRUE(server.running()) << server.whyNot();
         // The editor opens its own connection to the display the host uses.
         setenv("DISPLAY", server.display().c_str(), 1);
@@ -85,10 +96,13 @@ protected:
         XSync(display, False);
     }
     void TearDown() override {
-        if (ui) suil_instance_free(ui);
-        if (host) suil_host_free(host);
+        if (ui)
+            suil_instance_free(ui);
+        if (host)
+            suil_host_free(host);
         vst.reset();
-        if (display) XCloseDisplay(display);
+        if (display)
+            XCloseDisplay(display);
     }
 
     void openLv2() {
@@ -101,10 +115,12 @@ protected:
         ui = suil_instance_new(host, this, LV2_UI__X11UI, trs::lv2::kPluginUri, trs::lv2::kUiUri, LV2_UI__X11UI,
                                bundle.c_str(), (bundle + trs::lv2::kUiBinary).c_str(), features);
         ASSERT_NE(ui, nullptr);
-        idleInterface = static_cast<const LV2UI_Idle_Interface*>(suil_instance_extension_data(ui, LV2_UI__idleInterface));
+        idleInterface =
+            static_cast<const LV2UI_Idle_Interface*>(suil_instance_extension_data(ui, LV2_UI__idleInterface));
         ASSERT_NE(idleInterface, nullptr);
         // A host tells a new UI every control's value.
-        for (uint32_t i = 0; i < (uint32_t)kNumParams; ++i) portEvent(i, kParams[i].defaultValue);
+        for (uint32_t i = 0; i < (uint32_t)kNumParams; ++i)
+            portEvent(i, kParams[i].defaultValue);
     }
     void portEvent(uint32_t port, float value) { suil_instance_port_event(ui, port, sizeof value, 0, &value); }
     void idleLv2() { ASSERT_EQ(idleInterface->idle(suil_instance_get_handle(ui)), 0); }
@@ -125,9 +141,10 @@ protected:
         for (int i = 0; i < 2000; ++i) {
             idle();
             Pixels now = grab(display, w);
-            const bool drawn =
-                !now.empty() && std::find_if(now.begin(), now.end(), [&](uint32_t v) { return v != now[0]; }) != now.end();
-            if (drawn && now == last) return now;
+            const bool drawn = !now.empty() && std::find_if(now.begin(), now.end(),
+                                                            [&](uint32_t v) { return v != now[0]; }) != now.end();
+            if (drawn && now == last)
+                return now;
             last = std::move(now);
         }
         return last;
@@ -199,7 +216,8 @@ TEST_F(Lv2UiTest, LooksLikeTheVstEditorWritesEditsAndFollowsPortEvents) {
     XTestFakeButtonEvent(display, 1, True, CurrentTime);
     XTestFakeButtonEvent(display, 1, False, CurrentTime);
     XSync(display, False);
-    for (int i = 0; i < 2000 && (touches.size() < 2 || writes.empty()); ++i) idleLv2();
+    for (int i = 0; i < 2000 && (touches.size() < 2 || writes.empty()); ++i)
+        idleLv2();
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].port, (uint32_t)kFilterType);
     EXPECT_EQ(writes[0].value, 0.5f);

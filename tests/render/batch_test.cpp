@@ -18,7 +18,9 @@ using trstest::ToolRun;
 
 namespace {
 
-bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+bool contains(const std::string& s, const std::string& part) {
+    return s.find(part) != std::string::npos;
+}
 
 int lines(const std::string& s, const std::string& prefix) {
     int n = 0;
@@ -44,14 +46,15 @@ TEST(Batch, EachOutputIsTheSingleRenderOfItsInput) {
     TempDir dir;
     fs::create_directory(dir.file("in"));
     trstest::writeSound(dir.file("in/a.wav"), trstest::steppedSine(1.0));
-    trstest::writeSound(dir.file("in/b.flac"), trstest::steppedSine(0.7, 48000.0, 1), SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    trstest::writeSound(dir.file("in/b.flac"), trstest::steppedSine(0.7, 48000.0, 1),
+                        SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
     trstest::writeSound(dir.file("in/c.aiff"), trstest::steppedSine(0.5, 22050.0), SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
     trstest::writeSound(dir.file("in/d.wav"), trstest::steppedSine(0.6, 44100.0, 4));
     const std::vector<std::string> names = {"a", "b", "c", "d"};
     const std::vector<std::string> inputs = {dir.file("in/a.wav"), dir.file("in/b.flac"), dir.file("in/c.aiff"),
                                              dir.file("in/d.wav")};
-    const std::vector<std::string> common = {"--set", "CutOff=0.4", "--set", "OSC.Amt=0.7", "--note", "0.1:A3:0.3",
-                                             "--block", "300"};
+    const std::vector<std::string> common = {"--set",  "CutOff=0.4", "--set",   "OSC.Amt=0.7",
+                                             "--note", "0.1:A3:0.3", "--block", "300"};
     for (const auto& [jobs, format] : std::vector<std::pair<std::string, std::string>>{{"3", ""}, {"2", "flac"}}) {
         const std::string out = dir.file("out" + jobs + "/");
         auto args = inputs;
@@ -63,8 +66,8 @@ TEST(Batch, EachOutputIsTheSingleRenderOfItsInput) {
         ASSERT_EQ(batch.code, 0) << batch.err;
         EXPECT_TRUE(contains(batch.out, "files:    4 into " + out + ", " + jobs + " at a time\n")) << batch.out;
         EXPECT_EQ(lines(batch.out, "["), 4) << batch.out;
-        EXPECT_TRUE(contains(batch.out, "] " + inputs[1] + " -> " + out + "b." + (format.empty() ? "wav" : format) +
-                                            ": 0.70 s in "))
+        EXPECT_TRUE(contains(
+            batch.out, "] " + inputs[1] + " -> " + out + "b." + (format.empty() ? "wav" : format) + ": 0.70 s in "))
             << batch.out;
         const std::string ext = format.empty() ? ".wav" : "." + format;
         std::vector<std::string> expected;
@@ -92,8 +95,9 @@ TEST(Batch, AFailedFileIsReportedAndTheOthersAreFinished) {
     trstest::writeSound(dir.file("one.wav"), trstest::steppedSine(0.3));
     trstest::writeSound(dir.file("two.wav"), trstest::steppedSine(0.2));
     std::ofstream(dir.file("text.wav")) << "not audio at all\n";
-    const ToolRun run = runTool({dir.file("one.wav"), dir.file("missing.wav"), dir.file("text.wav"), dir.file("two.wav"),
-                                 "-o", dir.file("out/"), "-j", "2", "-q", "--save-preset", dir.file("p.fxp")});
+    const ToolRun run =
+        runTool({dir.file("one.wav"), dir.file("missing.wav"), dir.file("text.wav"), dir.file("two.wav"), "-o",
+                 dir.file("out/"), "-j", "2", "-q", "--save-preset", dir.file("p.fxp")});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(lines(run.err, "tresselin-render: error: ["), 2) << run.err;

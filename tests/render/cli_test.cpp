@@ -22,13 +22,17 @@ using trstest::ToolRun;
 
 namespace {
 
-int lineCount(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
+int lineCount(const std::string& s) {
+    return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
+}
 
 bool contains(const std::string& haystack, const std::string& needle) {
     return haystack.find(needle) != std::string::npos;
 }
 
-void writeText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
 
 size_t firstDifference(const std::vector<float>& a, const std::vector<float>& b) {
     const auto m = std::mismatch(a.begin(), a.end(), b.begin());
@@ -65,8 +69,8 @@ TEST(Cli, DemoRendersEightSecondsOfStereoAndSaysWhere) {
 
     // The same demo with the plug-in's defaults sounds different: the demo
     // settings are in effect.
-    const ToolRun plain = runTool({"--demo", "-o", dir.file("plain.wav"), "--set", "OSC.Amt=0", "--set",
-                                   "Noise.Amt=0", "--set", "Dry=1", "--set", "CutOff=1", "--set", "EF2.Cutoff=0.5"});
+    const ToolRun plain = runTool({"--demo", "-o", dir.file("plain.wav"), "--set", "OSC.Amt=0", "--set", "Noise.Amt=0",
+                                   "--set", "Dry=1", "--set", "CutOff=1", "--set", "EF2.Cutoff=0.5"});
     ASSERT_EQ(plain.code, 0) << plain.err;
     const AudioBuffer dry = readSound(dir.file("plain.wav"));
     EXPECT_NE(dry.channels, out.channels);
@@ -87,9 +91,8 @@ TEST(Cli, ProgressBarOnlyOnATerminal) {
 TEST(Cli, RendersAWavWithSettingsAndNotes) {
     TempDir dir;
     trstest::writeSound(dir.file("in.wav"), trstest::steppedSine(2.0));
-    const std::vector<std::string> common = {dir.file("in.wav"), "--set",       "CutOff=0.3", "--set",
-                                             "6=0.8",            "--set",       "OSC.Amt=0.95", "--set",
-                                             "osc.keytrack=1",   "--block",     "256"};
+    const std::vector<std::string> common = {dir.file("in.wav"), "--set", "CutOff=0.3",     "--set",   "6=0.8", "--set",
+                                             "OSC.Amt=0.95",     "--set", "osc.keytrack=1", "--block", "256"};
     auto withNotes = common;
     withNotes.insert(withNotes.end(), {"-o", dir.file("notes.wav"), "--note", "0.5:A4:1", "--note", "1.6:40"});
     auto without = common;
@@ -183,8 +186,9 @@ TEST(Cli, NonFiniteSamplesAreWrittenAsSilenceAndCountedInEveryFormat) {
             args.insert(args.end(), {"--bits", "16"});
         const ToolRun run = runTool(args, "TRS_PROBE_MODE=nan ");
         ASSERT_EQ(run.code, 0) << name << ": " << run.err;
-        EXPECT_EQ(run.err, "tresselin-render: warning: the plug-in gave 3 samples that are not numbers (NaN or "
-                           "infinite); they were written as 0\n")
+        EXPECT_EQ(run.err,
+                  "tresselin-render: warning: the plug-in gave 3 samples that are not numbers (NaN or "
+                  "infinite); they were written as 0\n")
             << name;
         const AudioBuffer out = readSound(dir.file(name));
         for (const auto& ch : out.channels)
@@ -247,7 +251,8 @@ TEST(Cli, TheOutputFormatFollowsTheExtension) {
 
 TEST(Cli, ReadsMonoFlacAndAiffAtTheirOwnRate) {
     TempDir dir;
-    trstest::writeSound(dir.file("mono.flac"), trstest::steppedSine(1.0, 48000.0, 1), SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    trstest::writeSound(dir.file("mono.flac"), trstest::steppedSine(1.0, 48000.0, 1),
+                        SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
     trstest::writeSound(dir.file("st.aiff"), trstest::steppedSine(1.0, 22050.0), SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
     for (const auto& [in, rate] : std::map<std::string, int>{{"mono.flac", 48000}, {"st.aiff", 22050}}) {
         const ToolRun run = runTool({dir.file(in), "-o", dir.file(in + ".wav"), "--set", "OSC.Amt=0.9"});
@@ -285,9 +290,9 @@ TEST(Cli, ListsNameVendorVersionAndEveryParameter) {
     EXPECT_TRUE(contains(run.out, "vendor:   Orv.VST.Tresselin v0.5 BETA\n")) << run.out;
     EXPECT_TRUE(contains(run.out, "version:  1\n")) << run.out;
     EXPECT_TRUE(contains(run.out, "parameters (18,")) << run.out;
-    const char* names[] = {"OSC.Amt",    "OSC.Note",   "OSC.Wave",   "Noise.Amt",    "Noise.Color", "CutOff",
-                           "Resonance",  "FilterType", "EF1.Smooth", "EF1.Osc.AM",   "EF1.Noise.AM", "EF2.Smooth",
-                           "EF2.Cutoff", "EF2.OSC.FM", "Dry2Filter", "Dry",          "Fil.KeyTrack", "Osc.KeyTrack"};
+    const char* names[] = {"OSC.Amt",    "OSC.Note",   "OSC.Wave",   "Noise.Amt",  "Noise.Color",  "CutOff",
+                           "Resonance",  "FilterType", "EF1.Smooth", "EF1.Osc.AM", "EF1.Noise.AM", "EF2.Smooth",
+                           "EF2.Cutoff", "EF2.OSC.FM", "Dry2Filter", "Dry",        "Fil.KeyTrack", "Osc.KeyTrack"};
     for (int i = 0; i < 18; ++i) {
         std::ostringstream prefix;
         prefix << "\n  " << std::setw(3) << i << "  " << names[i] << " ";
@@ -311,12 +316,13 @@ TEST(Cli, BadInputFailsWithOneLineAndLeavesNoFileBehind) {
     {
         std::ifstream whole(dir.file("whole.flac"), std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
-        std::ofstream(dir.file("cut.flac"), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
+        std::ofstream(dir.file("cut.flac"), std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
     }
     {
         // A MIDI file whose only track ends in the middle of an event.
-        const unsigned char smf[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0,
-                                     'M', 'T', 'r', 'k', 0, 0, 0, 3, 0x00, 0x90, 60};
+        const unsigned char smf[] = {'M',  'T', 'h', 'd', 0,   0, 0, 6, 0, 0,    0,    1, 1,
+                                     0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, 3, 0x00, 0x90, 60};
         std::ofstream(dir.file("cut.mid"), std::ios::binary).write(reinterpret_cast<const char*>(smf), sizeof smf);
     }
     const std::string in = dir.file("in.wav");
@@ -414,16 +420,21 @@ TEST(Cli, SaysWhenTheInputIsCutShortOrAChannelIsLeftOut) {
         const char* note;
         const char* outputs = "1";
     };
-    for (const Case& c : {Case{"1", "note: the plug-in takes 1 channel and gives one: the input's second channel is "
-                                    "not used, the file is mono\n"},
+    for (const Case& c : {Case{"1",
+                               "note: the plug-in takes 1 channel and gives one: the input's second channel is "
+                               "not used, the file is mono\n"},
                           Case{"2", "note: the plug-in has one output: both input channels go in, the file is mono\n"},
-                          Case{"0", "note: the plug-in takes 0 channels and gives one: the input's channels are not "
-                                    "used, the file is mono\n"},
-                          Case{"1", "note: the plug-in takes 1 channel and gives 2: the input's second channel is not "
-                                    "used\n", "2"},
+                          Case{"0",
+                               "note: the plug-in takes 0 channels and gives one: the input's channels are not "
+                               "used, the file is mono\n"},
+                          Case{"1",
+                               "note: the plug-in takes 1 channel and gives 2: the input's second channel is not "
+                               "used\n",
+                               "2"},
                           Case{"2", "", "2"}}) {
-        const ToolRun run = runTool({dir.file("whole.wav"), "-o", dir.file("m.wav"), "--plugin", TRS_PROBE_PLUGIN},
-                                    std::string("TRS_PROBE_OUTPUTS=") + c.outputs + " TRS_PROBE_INPUTS=" + c.inputs + " ");
+        const ToolRun run =
+            runTool({dir.file("whole.wav"), "-o", dir.file("m.wav"), "--plugin", TRS_PROBE_PLUGIN},
+                    std::string("TRS_PROBE_OUTPUTS=") + c.outputs + " TRS_PROBE_INPUTS=" + c.inputs + " ");
         ASSERT_EQ(run.code, 0) << run.err;
         EXPECT_EQ(contains(run.out, "note:"), *c.note != 0) << run.out;
         EXPECT_TRUE(contains(run.out, c.note)) << run.out;

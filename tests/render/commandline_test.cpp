@@ -33,10 +33,9 @@ TEST(NoteOption, AcceptsNumbersNamesAndLengths) {
         double length;
     };
     const Case cases[] = {
-        {"0:69", 0.0, 69, 0.5},       {"1.5:A3:0.25", 1.5, 57, 0.25}, {"2:C4", 2.0, 60, 0.5},
-        {"0:C#4:1", 0.0, 61, 1.0},    {"0:Db4", 0.0, 61, 0.5},        {"0:c-1", 0.0, 0, 0.5},
-        {"3e-1:G9", 0.3, 127, 0.5},   {"0:127:2", 0.0, 127, 2.0},     {"0:H4", 0.0, 71, 0.5},
-        {"0:h3", 0.0, 59, 0.5},       {"0:Hb3", 0.0, 58, 0.5},        {"1e9:0", 1e9, 0, 0.5},
+        {"0:69", 0.0, 69, 0.5},  {"1.5:A3:0.25", 1.5, 57, 0.25}, {"2:C4", 2.0, 60, 0.5},     {"0:C#4:1", 0.0, 61, 1.0},
+        {"0:Db4", 0.0, 61, 0.5}, {"0:c-1", 0.0, 0, 0.5},         {"3e-1:G9", 0.3, 127, 0.5}, {"0:127:2", 0.0, 127, 2.0},
+        {"0:H4", 0.0, 71, 0.5},  {"0:h3", 0.0, 59, 0.5},         {"0:Hb3", 0.0, 58, 0.5},    {"1e9:0", 1e9, 0, 0.5},
     };
     for (const auto& c : cases) {
         const NoteOption n = NoteOption::parse(c.text);
@@ -79,13 +78,12 @@ TEST(ParameterSetting, TakesNameOrIndexAndAUnitValue) {
         const char* text;
         const char* message;
     };
-    for (const Bad& c : {Bad{"CutOff", "expected NAME=VALUE"}, Bad{"=0.5", "no parameter name"},
-                         Bad{"CutOff=", "no value after '='"}, Bad{"18=", "no value after '='"},
-                         Bad{"CutOff=1e400", "value 1e400 is outside 0..1"}, Bad{"CutOff=-1e400", "outside 0..1"},
-                         Bad{"CutOff=high", "not a number"},
-                         Bad{"CutOff=0.5x", "not a number"}, Bad{"CutOff=1.01", "outside 0..1"},
-                         Bad{"CutOff=-0.1", "outside 0..1"}, Bad{"CutOff=nan", "not a number"},
-                         Bad{"CutOff=inf", "not a number"}}) {
+    for (const Bad& c :
+         {Bad{"CutOff", "expected NAME=VALUE"}, Bad{"=0.5", "no parameter name"}, Bad{"CutOff=", "no value after '='"},
+          Bad{"18=", "no value after '='"}, Bad{"CutOff=1e400", "value 1e400 is outside 0..1"},
+          Bad{"CutOff=-1e400", "outside 0..1"}, Bad{"CutOff=high", "not a number"}, Bad{"CutOff=0.5x", "not a number"},
+          Bad{"CutOff=1.01", "outside 0..1"}, Bad{"CutOff=-0.1", "outside 0..1"}, Bad{"CutOff=nan", "not a number"},
+          Bad{"CutOff=inf", "not a number"}}) {
         try {
             ParameterSetting::parse(c.text);
             ADD_FAILURE() << c.text << " accepted";
@@ -97,8 +95,8 @@ TEST(ParameterSetting, TakesNameOrIndexAndAUnitValue) {
 
 TEST(RenderOptions, ReadsAFullCommandLine) {
     const auto o = RenderOptions::parse({"in.wav", "-o", "out.wav", "--set", "CutOff=0.3", "--set=6=0.8", "--note",
-                                         "0.5:A3", "--midi=x.mid", "--block", "256", "--bits", "24", "--plugin",
-                                         "p.so", "--dither=none", "-q"});
+                                         "0.5:A3", "--midi=x.mid", "--block", "256", "--bits", "24", "--plugin", "p.so",
+                                         "--dither=none", "-q"});
     EXPECT_EQ(o.inputs, std::vector<std::string>{"in.wav"});
     EXPECT_EQ(o.output, "out.wav");
     ASSERT_EQ(o.settings.size(), 2u);
@@ -123,8 +121,8 @@ TEST(RenderOptions, ReadsAFullCommandLine) {
     const std::string help = RenderOptions::usage();
     for (const char* option : {"--output FILE", "--plugin PATH", "--set NAME=VALUE", "--midi FILE.mid", "--note",
                                "--block N", "--bits 16|24|32", "--dither none|tpdf", "--demo", "--list", "--quiet",
-                               "--help", "--version", ".flac, .w64, .rf64, .caf, .ogg, .au", "--jobs N",
-                               "--format EXT", "--preset FILE.fxp", "--save-preset FILE.fxp", "INPUT..."})
+                               "--help", "--version", ".flac, .w64, .rf64, .caf, .ogg, .au", "--jobs N", "--format EXT",
+                               "--preset FILE.fxp", "--save-preset FILE.fxp", "INPUT..."})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_EQ(help.rfind("usage: tresselin-render", 0), 0u) << help;
 

@@ -21,12 +21,15 @@ void putVarLen(std::string& out, uint32_t v) {
     char bytes[5];
     int n = 0;
     bytes[n++] = (char)(v & 0x7F);
-    while (v >>= 7) bytes[n++] = (char)(0x80 | (v & 0x7F));
-    while (n) out += bytes[--n];
+    while (v >>= 7)
+        bytes[n++] = (char)(0x80 | (v & 0x7F));
+    while (n)
+        out += bytes[--n];
 }
 
 void putBig(std::string& out, uint32_t v, int bytes) {
-    for (int i = bytes - 1; i >= 0; i--) out += (char)((v >> (8 * i)) & 0xFF);
+    for (int i = bytes - 1; i >= 0; i--)
+        out += (char)((v >> (8 * i)) & 0xFF);
 }
 
 // One tick is one frame at 44100 Hz: 22050 ticks per half-second quarter.
@@ -60,7 +63,8 @@ std::map<std::string, std::string> storedSums() {
     std::map<std::string, std::string> sums;
     std::ifstream file(TRS_GOLDEN_FILE);
     std::string name, sum;
-    while (file >> name >> sum) sums[name] = sum;
+    while (file >> name >> sum)
+        sums[name] = sum;
     return sums;
 }
 

@@ -73,19 +73,19 @@ TEST(Interop, MidiFileFromCsvmidiArrivesAtTheRightFrames) {
     silence.sampleRate = 44100;
     silence.channels.assign(2, std::vector<float>(2 * 44100, 0.0f));
     trstest::writeSound(dir.file("in.wav"), silence);
-    const ToolRun run = runTool({dir.file("in.wav"), "-o", dir.file("out.wav"), "--plugin", TRS_PROBE_PLUGIN,
-                                 "--midi", dir.file("song.mid"), "--block", "512"},
+    const ToolRun run = runTool({dir.file("in.wav"), "-o", dir.file("out.wav"), "--plugin", TRS_PROBE_PLUGIN, "--midi",
+                                 dir.file("song.mid"), "--block", "512"},
                                 "TRS_PROBE_LOG='" + dir.file("probe.log") + "' ");
     ASSERT_EQ(run.code, 0) << run.err;
 
     const auto events = deliveredEvents(trstest::readText(dir.file("probe.log")));
     const std::vector<std::pair<long, std::string>> expected = {
-        {0, "90 60 100"},      // 0 s
+        {0, "90 60 100"},               // 0 s
         {4594, "sysex 4 f0 7e 01 f7"},  // tick 100: 0.104 s
-        {22050, "80 60 0"},    // 0.5 s
-        {44100, "99 64 90"},   // 1.0 s, channel 10
-        {55125, "89 64 0"},    // 1.25 s: one beat at 240 BPM
-        {66150, "b0 123 0"},   // 1.5 s
+        {22050, "80 60 0"},             // 0.5 s
+        {44100, "99 64 90"},            // 1.0 s, channel 10
+        {55125, "89 64 0"},             // 1.25 s: one beat at 240 BPM
+        {66150, "b0 123 0"},            // 1.5 s
     };
     ASSERT_EQ(events.size(), expected.size()) << trstest::readText(dir.file("probe.log"));
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -103,8 +103,8 @@ TEST(Interop, NotesAtOneInstantEndBeforeTheyStart) {
     trstest::writeSound(dir.file("in.wav"), trstest::steppedSine(1.0));
     // The same key ends and starts again at 0.25 s, given in that order and
     // in the other.
-    for (const auto& notes : {std::vector<std::string>{"0:60:0.25", "0.25:60:0.5"},
-                              std::vector<std::string>{"0.25:60:0.5", "0:60:0.25"}}) {
+    for (const auto& notes :
+         {std::vector<std::string>{"0:60:0.25", "0.25:60:0.5"}, std::vector<std::string>{"0.25:60:0.5", "0:60:0.25"}}) {
         std::vector<std::string> args = {dir.file("in.wav"), "-o", dir.file("out.wav"), "--plugin", TRS_PROBE_PLUGIN};
         for (const auto& n : notes)
             args.insert(args.end(), {"--note", n});
@@ -134,8 +134,8 @@ TEST(Interop, RendersThroughADebianPackagedPlugin) {
     // Flat EQ at unity leaves the signal as it was; Master at its minimum
     // turns it far down.
     ASSERT_EQ(runTool({dir.file("in.wav"), "-o", dir.file("flat.wav"), "--plugin", eq, "-q"}).code, 0);
-    const ToolRun quiet = runTool({dir.file("in.wav"), "-o", dir.file("quiet.wav"), "--plugin", eq, "--set",
-                                   "Master=0"});
+    const ToolRun quiet =
+        runTool({dir.file("in.wav"), "-o", dir.file("quiet.wav"), "--plugin", eq, "--set", "Master=0"});
     ASSERT_EQ(quiet.code, 0) << quiet.err;
     EXPECT_NE(quiet.out.find("Master = -24"), std::string::npos) << quiet.out;
 
@@ -185,12 +185,13 @@ TEST(Interop, ATempoSyncedDelayFollowsTheMidiFilesTempo) {
     click.channels[0][0] = 1.0f;
     trstest::writeSound(dir.file("in.wav"), click);
     // A MIDI file with only a tempo: 100 BPM.
-    const unsigned char smf[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, 11,
+    const unsigned char smf[] = {'M',  'T',  'h',  'd',  0,    0,    0,    6,    0,    0,    0,
+                                 1,    0x01, 0xE0, 'M',  'T',  'r',  'k',  0,    0,    0,    11,
                                  0x00, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0, 0x00, 0xFF, 0x2F, 0x00};
     std::ofstream(dir.file("tempo.mid"), std::ios::binary).write(reinterpret_cast<const char*>(smf), sizeof smf);
     const auto echoAt = [&](const std::vector<std::string>& extra) {
-        std::vector<std::string> args = {dir.file("in.wav"), "-o", dir.file("out.wav"), "--plugin", delay, "--set",
-                                         "Sync BPM=1", "--set", "Dry/Wet=1", "-q"};
+        std::vector<std::string> args = {dir.file("in.wav"), "-o",    dir.file("out.wav"), "--plugin", delay, "--set",
+                                         "Sync BPM=1",       "--set", "Dry/Wet=1",         "-q"};
         args.insert(args.end(), extra.begin(), extra.end());
         const ToolRun run = runTool(args);
         EXPECT_EQ(run.code, 0) << run.err;

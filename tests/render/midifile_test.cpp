@@ -38,32 +38,41 @@ Bytes header(int format, int tracks, uint16_t division) {
     return cat({{'M', 'T', 'h', 'd'}, be(6, 4), be(format, 2), be(tracks, 2), be(division, 2)});
 }
 
-Bytes track(const Bytes& events) { return cat({{'M', 'T', 'r', 'k'}, be(static_cast<uint32_t>(events.size()), 4), events}); }
+Bytes track(const Bytes& events) {
+    return cat({{'M', 'T', 'r', 'k'}, be(static_cast<uint32_t>(events.size()), 4), events});
+}
 
 const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
 
-Bytes tempo(uint32_t delta, uint32_t micros) { return cat({vlq(delta), {0xFF, 0x51, 0x03}, be(micros, 3)}); }
+Bytes tempo(uint32_t delta, uint32_t micros) {
+    return cat({vlq(delta), {0xFF, 0x51, 0x03}, be(micros, 3)});
+}
 
-MidiFile parse(const Bytes& b) { return MidiFile::parse(b, "test.mid"); }
+MidiFile parse(const Bytes& b) {
+    return MidiFile::parse(b, "test.mid");
+}
 
 }  // namespace
 
 TEST(MidiFile, ReadsRunningStatusAndSysexAndSkipsOtherMeta) {
     const Bytes events = cat({
         {0x00, 0xFF, 0x03, 0x04, 'b', 'a', 's', 's'},  // track name
-        {0x00, 0x90, 60, 100},                          // note on at 0
-        vlq(240), {64, 90},                             // running status: note on 64 at 240
-        vlq(240), {0xF0, 0x03, 0x7E, 0x01, 0xF7},       // sysex at 480
-        {0x00, 0x80, 60, 0},                            // note off at 480
-        vlq(480), {0xC1, 0x05},                         // program change, one data byte, at 960
-        {0x00, 0xB2, 123, 0},                           // all notes off on channel 3
-        {0x00, 0xF7, 0x02, 0xF8, 0xFA},                 // escape: raw real-time bytes
+        {0x00, 0x90, 60, 100},                         // note on at 0
+        vlq(240),
+        {64, 90},  // running status: note on 64 at 240
+        vlq(240),
+        {0xF0, 0x03, 0x7E, 0x01, 0xF7},  // sysex at 480
+        {0x00, 0x80, 60, 0},             // note off at 480
+        vlq(480),
+        {0xC1, 0x05},                    // program change, one data byte, at 960
+        {0x00, 0xB2, 123, 0},            // all notes off on channel 3
+        {0x00, 0xF7, 0x02, 0xF8, 0xFA},  // escape: raw real-time bytes
         kEnd,
     });
     const MidiFile f = parse(cat({header(0, 1, 480), track(events)}));
     ASSERT_EQ(f.messages.size(), 7u);
     const double expectSeconds[] = {0.0, 0.25, 0.5, 0.5, 1.0, 1.0, 1.0};
-    const uint8_t expectBytes[][3] = {{0x90, 60, 100}, {0x90, 64, 90}, {0, 0, 0},   {0x80, 60, 0},
+    const uint8_t expectBytes[][3] = {{0x90, 60, 100}, {0x90, 64, 90}, {0, 0, 0}, {0x80, 60, 0},
                                       {0xC1, 5, 0},    {0xB2, 123, 0}, {0, 0, 0}};
     for (size_t i = 0; i < 7; ++i) {
         EXPECT_DOUBLE_EQ(f.messages[i].seconds, expectSeconds[i]) << i;
@@ -79,10 +88,12 @@ TEST(MidiFile, ReadsRunningStatusAndSysexAndSkipsOtherMeta) {
 TEST(MidiFile, GivesItsTempoMapAndTimeSignatures) {
     // 3/4 at 100 BPM from the start, 150 BPM from beat 6, 7/8 from beat 9.
     const Bytes events = cat({
-        {0x00, 0xFF, 0x58, 0x04, 3, 2, 24, 8}, tempo(0, 600000),
+        {0x00, 0xFF, 0x58, 0x04, 3, 2, 24, 8},
+        tempo(0, 600000),
         tempo(6 * 480, 400000),
         {0x00, 0x90, 60, 100},
-        vlq(3 * 480), {0xFF, 0x58, 0x04, 7, 3, 24, 8},
+        vlq(3 * 480),
+        {0xFF, 0x58, 0x04, 7, 3, 24, 8},
         kEnd,
     });
     const MidiFile f = parse(cat({header(0, 1, 480), track(events)}));
@@ -110,8 +121,14 @@ TEST(MidiFile, GivesItsTempoMapAndTimeSignatures) {
 
 TEST(MidiFile, TempoChangesApplyFromTheirTick) {
     // 120 BPM, then 240 BPM from beat 2; an event one beat later is at 1.25 s.
-    const Bytes events = cat({tempo(0, 500000), {0x00, 0x90, 60, 100}, tempo(960, 250000),
-                              vlq(480), {0x80, 60, 0}, vlq(480), {0x90, 62, 1}, kEnd});
+    const Bytes events = cat({tempo(0, 500000),
+                              {0x00, 0x90, 60, 100},
+                              tempo(960, 250000),
+                              vlq(480),
+                              {0x80, 60, 0},
+                              vlq(480),
+                              {0x90, 62, 1},
+                              kEnd});
     const MidiFile f = parse(cat({header(0, 1, 480), track(events)}));
     ASSERT_EQ(f.messages.size(), 3u);
     EXPECT_EQ(f.tempoChanges, 2);
@@ -166,8 +183,7 @@ TEST(MidiFile, MalformedFilesAreRejectedWithTheProblemNamed) {
         {"missing track", cat({header(1, 2, 480), okTrack}), "promises 2 tracks"},
         {"chunk longer than file", cat({header(0, 1, 480), {'M', 'T', 'r', 'k'}, be(100, 4), {0x00, 0x90}}),
          "longer than the file"},
-        {"data byte without status", cat({header(0, 1, 480), track(cat({{0x00, 0x3C, 0x40}, kEnd}))}),
-         "no status"},
+        {"data byte without status", cat({header(0, 1, 480), track(cat({{0x00, 0x3C, 0x40}, kEnd}))}), "no status"},
         {"event cut short", cat({header(0, 1, 480), track({0x00, 0x90, 60})}), "unexpected end"},
         {"status where data belongs", cat({header(0, 1, 480), track(cat({{0x00, 0x90, 0x90, 1}, kEnd}))}),
          "status byte where a data byte"},

@@ -30,7 +30,9 @@ bool contains(const std::string& haystack, const std::string& needle) {
     return haystack.find(needle) != std::string::npos;
 }
 
-std::string bytesOf(const std::string& path) { return trstest::readText(path); }
+std::string bytesOf(const std::string& path) {
+    return trstest::readText(path);
+}
 
 std::string magicOf(const std::string& path) {
     char magic[4] = {};
@@ -94,9 +96,9 @@ TEST(Output, DevicesAndFifosAreWrittenInPlace) {
     const std::string nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
     chmod(dir.path.c_str(), 0755);
     chmod(dir.file("in.wav").c_str(), 0644);
-    if (geteuid() == 0 && trstest::runShell(nobody + "test -x '" + std::string(TRS_RENDER_TOOL) + "' -a -r '" +
-                                            TRS_TRESSELIN_PLUGIN + "' -a -r '" + dir.file("in.wav") +
-                                            "' 2>/dev/null") == 0) {
+    if (geteuid() == 0 &&
+        trstest::runShell(nobody + "test -x '" + std::string(TRS_RENDER_TOOL) + "' -a -r '" + TRS_TRESSELIN_PLUGIN +
+                          "' -a -r '" + dir.file("in.wav") + "' 2>/dev/null") == 0) {
         const ToolRun asNobody = runTool({dir.file("in.wav"), "-o", "/dev/null", "-q"}, nobody);
         EXPECT_EQ(asNobody.code, 0) << asNobody.err;
     }
@@ -125,10 +127,10 @@ TEST(Output, DevicesAndFifosAreWrittenInPlace) {
     EXPECT_EQ(got.frames(), 8820);
     // A WAV cannot be streamed: a clear error, and the FIFO is left as it was.
     ASSERT_EQ(mkfifo(dir.file("pipe.wav").c_str(), 0600), 0);
-    ASSERT_EQ(trstest::runShell("cat '" + dir.file("pipe.wav") + "' > /dev/null & '" + tool + "' '" +
-                                dir.file("in.wav") + "' -o '" + dir.file("pipe.wav") + "' 2>'" + dir.file("err") +
-                                "'; s=$?; wait; exit $s"),
-              1);
+    ASSERT_EQ(
+        trstest::runShell("cat '" + dir.file("pipe.wav") + "' > /dev/null & '" + tool + "' '" + dir.file("in.wav") +
+                          "' -o '" + dir.file("pipe.wav") + "' 2>'" + dir.file("err") + "'; s=$?; wait; exit $s"),
+        1);
     EXPECT_TRUE(contains(trstest::readText(dir.file("err")), "(name the pipe .au or .ogg)"));
     EXPECT_EQ(fs::status(dir.file("pipe.wav")).type(), fs::file_type::fifo);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"err", "got.au", "in.wav", "null.wav", "pipe.au", "pipe.wav"}));
@@ -174,7 +176,7 @@ TEST(Output, NoSignalOrCrashLeavesAFileBehind) {
     trstest::writeSound(dir.file("in.wav"), trstest::steppedSine(0.5), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     const auto before = dir.entries();
     const std::vector<std::string> args = {dir.file("in.wav"), "-o", dir.file("out.wav"), "--plugin",
-                                           TRS_PROBE_PLUGIN, "-q"};
+                                           TRS_PROBE_PLUGIN,   "-q"};
     for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGRTMIN + 1}) {
         const std::string marker = scratch.file("rendering." + std::to_string(sig));
         EXPECT_EQ(trstest::interruptTool(args, marker, sig), 128 + sig) << strsignal(sig);
@@ -246,8 +248,8 @@ TEST(LargeRender, DISABLED_AWavLongerThanFourGiBReadsBackWhole) {
         }
         sf_close(f);
     }
-    const ToolRun run = runTool({dir.file("in.wav"), "-o", dir.file("out.wav"), "--plugin", TRS_PROBE_PLUGIN,
-                                 "--block", "65536", "-q"});
+    const ToolRun run = runTool(
+        {dir.file("in.wav"), "-o", dir.file("out.wav"), "--plugin", TRS_PROBE_PLUGIN, "--block", "65536", "-q"});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(magicOf(dir.file("out.wav")), "RF64");
     SF_INFO info{};

@@ -75,7 +75,9 @@ Bytes bank(const std::vector<Bytes>& programs, int32_t id = kId) {
     return k;
 }
 
-ProgramFile parse(const Bytes& b) { return ProgramFile::parse(b.b, "x.fxp", kId, 18); }
+ProgramFile parse(const Bytes& b) {
+    return ProgramFile::parse(b.b, "x.fxp", kId, 18);
+}
 
 }  // namespace
 
@@ -177,10 +179,13 @@ TEST(ProgramFile, EveryKindOfBadFileIsOneClearError) {
 namespace {
 
 void save(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.b.data()), std::streamsize(bytes.b.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.b.data()), std::streamsize(bytes.b.size()));
 }
 
-bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+bool contains(const std::string& s, const std::string& part) {
+    return s.find(part) != std::string::npos;
+}
 
 }  // namespace
 
@@ -192,11 +197,13 @@ TEST(PresetCli, ASavedPresetRendersTheSameBitsAndSetOverridesALoadedOne) {
     args.insert(args.begin(), {dir.file("in.wav"), "-o", dir.file("set.wav"), "--save-preset", dir.file("p.fxp")});
     const auto made = trstest::runTool(args);
     ASSERT_EQ(made.code, 0) << made.err;
-    const auto loaded = trstest::runTool({dir.file("in.wav"), "-o", dir.file("preset.wav"), "--preset", dir.file("p.fxp")});
+    const auto loaded =
+        trstest::runTool({dir.file("in.wav"), "-o", dir.file("preset.wav"), "--preset", dir.file("p.fxp")});
     ASSERT_EQ(loaded.code, 0) << loaded.err;
     EXPECT_TRUE(contains(loaded.out, "preset:   " + dir.file("p.fxp"))) << loaded.out;
     // Sample for sample (the files' PEAK chunks carry the time they were written).
-    EXPECT_TRUE(trstest::readSound(dir.file("preset.wav")).channels == trstest::readSound(dir.file("set.wav")).channels);
+    EXPECT_TRUE(trstest::readSound(dir.file("preset.wav")).channels ==
+                trstest::readSound(dir.file("set.wav")).channels);
 
     // Without an input the preset is only written: loaded, overridden, saved.
     const auto edited = trstest::runTool(
@@ -229,7 +236,8 @@ TEST(PresetCli, AHandMadeProgramOrBankLoadsAndABadOneStopsTheRun) {
                                            "--save-preset", dir.file("again.fxp")});
         ASSERT_EQ(run.code, 0) << name << ": " << run.err;
         EXPECT_TRUE(contains(run.out, "('Hand Made')")) << run.out;
-        EXPECT_TRUE(trstest::readSound(dir.file("out.wav")).channels == trstest::readSound(dir.file("set.wav")).channels)
+        EXPECT_TRUE(trstest::readSound(dir.file("out.wav")).channels ==
+                    trstest::readSound(dir.file("set.wav")).channels)
             << name;
         // The plug-in took the program's name too.
         EXPECT_EQ(ProgramFile::read(dir.file("again.fxp"), kId, 18).name, "Hand Made") << name;

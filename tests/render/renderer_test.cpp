@@ -98,8 +98,8 @@ TEST(Renderer, DrivesThePluginInHostOrderSplittingBlocksAtEvents) {
     RenderJob job;
     job.blockSize = 512;
     job.parameters = {{1, 0.25f}, {0, 0.5f}};
-    job.events = {event(0, 0x90, 60, 100), event(511, 0x80, 60, 0), event(512, 0x90, 62, 1),
-                  event(1000, 0xB0, 123, 0), event(1300, 0x90, 1, 1)};
+    job.events = {event(0, 0x90, 60, 100), event(511, 0x80, 60, 0), event(512, 0x90, 62, 1), event(1000, 0xB0, 123, 0),
+                  event(1300, 0x90, 1, 1)};
     RenderStats stats;
     const auto log = probeRender(silence(2, 1200), job, &stats);
     const std::vector<std::string> expected = {
@@ -188,10 +188,8 @@ TEST(Renderer, AnswersTheTimeForEachPartAndPassesSysexOn) {
     // 48000 frames a second, 1.5 quarters a second: 1000 frames are 1/32 of
     // a quarter... flags: playing, ppq, tempo, bars, time signature (+changed).
     const std::vector<std::string> expected = {
-        "time 0 48000 90 0 0 4/4 2e03",
-        "time 1000 48000 90 0.03125 0 4/4 2e02",
-        "sysex 0 6 f0 7e 7f 09 01 f7",
-        "time 1500 48000 90 0.046875 0 4/4 2e02",
+        "time 0 48000 90 0 0 4/4 2e03",         "time 1000 48000 90 0.03125 0 4/4 2e02",
+        "sysex 0 6 f0 7e 7f 09 01 f7",          "time 1500 48000 90 0.046875 0 4/4 2e02",
         "time 2000 48000 90 0.0625 0 4/4 2e02",
     };
     EXPECT_EQ(times, expected);

@@ -35,8 +35,8 @@ std::string uniqueDir() {
     for (char& c : name)
         if (c == '/')
             c = '_';
-    return (fs::temp_directory_path() / ("trs-render-" + name + "-" + std::to_string(getpid()) + "-" +
-                                         std::to_string(counter++)))
+    return (fs::temp_directory_path() /
+            ("trs-render-" + name + "-" + std::to_string(getpid()) + "-" + std::to_string(counter++)))
         .string();
 }
 
@@ -100,9 +100,9 @@ int runShell(const std::string& command) {
 
 ToolRun runTool(const std::vector<std::string>& args, const std::string& env) {
     static std::atomic<int> counter{0};
-    const std::string base = (fs::temp_directory_path() / ("trs-render-run-" + std::to_string(getpid()) + "-" +
-                                                           std::to_string(counter++)))
-                                 .string();
+    const std::string base =
+        (fs::temp_directory_path() / ("trs-render-run-" + std::to_string(getpid()) + "-" + std::to_string(counter++)))
+            .string();
     std::string command = env + quote(TRS_RENDER_TOOL);
     for (const auto& a : args)
         command += " " + quote(a);
@@ -152,7 +152,8 @@ trs::render::AudioBuffer readSound(const std::string& path, SF_INFO* infoOut) {
     audio.channels.assign(static_cast<size_t>(info.channels), std::vector<float>(static_cast<size_t>(info.frames)));
     for (int c = 0; c < info.channels; ++c)
         for (sf_count_t i = 0; i < info.frames; ++i)
-            audio.channels[static_cast<size_t>(c)][static_cast<size_t>(i)] = frames[static_cast<size_t>(i * info.channels + c)];
+            audio.channels[static_cast<size_t>(c)][static_cast<size_t>(i)] =
+                frames[static_cast<size_t>(i * info.channels + c)];
     if (infoOut)
         *infoOut = info;
     return audio;

@@ -41,7 +41,8 @@ int interruptTool(const std::vector<std::string>& args, const std::string& marke
 // Runs a shell command; its exit code.
 int runShell(const std::string& command);
 
-void writeSound(const std::string& path, const trs::render::AudioBuffer& audio, int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+void writeSound(const std::string& path, const trs::render::AudioBuffer& audio,
+                int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT);
 trs::render::AudioBuffer readSound(const std::string& path, SF_INFO* info = nullptr);
 
 // A stereo test signal: a sine whose level steps between loud and quiet.

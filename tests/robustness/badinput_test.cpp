@@ -32,7 +32,8 @@ Stereo withBurst(Stereo s, size_t from, size_t to, bool zeros) {
     for (size_t i = from; i < to; i++) {
         const float b = zeros ? 0.0f : bad[i % 5];
         s.left[i] = b;
-        if (i % 7 != 3) s.right[i] = zeros ? 0.0f : bad[(i / 5) % 5];
+        if (i % 7 != 3)
+            s.right[i] = zeros ? 0.0f : bad[(i / 5) % 5];
     }
     return s;
 }
@@ -90,7 +91,8 @@ TEST(NonFiniteInput, LevelReturnsToFreshInstanceWithinOneBlock) {
 TEST(HugeInput, FiltersRecoverAndOutputStaysFinite) {
     for (bool busy : {false, true}) {
         auto fx = makeEffect();
-        if (busy) busyPatch(*fx);
+        if (busy)
+            busyPatch(*fx);
         fx->setParameter(14, 1.0f);  // all of the input into the filters
         process(*fx, tones(4096));
         Stereo huge(4096);
@@ -103,7 +105,8 @@ TEST(HugeInput, FiltersRecoverAndOutputStaysFinite) {
         expectFiniteState(*fx);
 
         auto fresh = makeEffect();
-        if (busy) busyPatch(*fresh);
+        if (busy)
+            busyPatch(*fresh);
         fresh->setParameter(14, 1.0f);
         const Stereo after = tones(4096, 8192);
         const Stereo a = process(*fx, after);
@@ -113,7 +116,8 @@ TEST(HugeInput, FiltersRecoverAndOutputStaysFinite) {
             const double ra = rms(a.*ch, 2048, 4096), rb = rms(b.*ch, 2048, 4096);
             EXPECT_NEAR(ra / rb, 1.0, 0.1) << "busy " << busy << ": " << ra << " vs fresh " << rb;
         }
-        for (int c = 0; c < 2; c++) EXPECT_LT(std::fabs(TresselinInspector(*fx).filterStage4(c)), 10.0f);
+        for (int c = 0; c < 2; c++)
+            EXPECT_LT(std::fabs(TresselinInspector(*fx).filterStage4(c)), 10.0f);
     }
 }
 
@@ -136,7 +140,8 @@ TEST(HugeInput, FilterStagesReturnToRest) {
         cleared.processFrame(&zero);
         cleared.reset();
         EXPECT_EQ(x, 0.0f) << bad;
-        for (float s : {hit.stage0, hit.stage1, hit.stage2, hit.stage3, hit.stage4}) EXPECT_EQ(s, 0.0f) << bad;
+        for (float s : {hit.stage0, hit.stage1, hit.stage2, hit.stage3, hit.stage4})
+            EXPECT_EQ(s, 0.0f) << bad;
         for (int i = 0; i < 500; i++) {
             float a = (float)std::sin(i * 0.07), b = a;
             hit.processFrame(&a);
@@ -156,7 +161,8 @@ TEST(HugeInput, CutoffGlideRecoversFromNonFiniteTarget) {
     f.cutoffModulation = kInf;
     f.processFrame(&x);
     f.cutoffModulation = 0.0f;
-    for (int i = 0; i < 2000; i++) f.processFrame(&x);
+    for (int i = 0; i < 2000; i++)
+        f.processFrame(&x);
     EXPECT_TRUE(std::isfinite(f.smoother.state));
     EXPECT_NEAR(f.smoother.state, f.normalizedCutoff, 1e-4);
 }
@@ -171,7 +177,7 @@ TEST(HostInput, AbsurdSettingsAreIgnoredOrLimited) {
         EXPECT_EQ(TresselinInspector(*fx).moduleRate(), 44100.0f) << rate;
     }
     for (VstIntPtr size : {(VstIntPtr)0, (VstIntPtr)-1, (VstIntPtr)INT32_MIN,
-                            sizeof(VstIntPtr) > 4 ? (VstIntPtr)INTPTR_MAX : (VstIntPtr)-2}) {
+                           sizeof(VstIntPtr) > 4 ? (VstIntPtr)INTPTR_MAX : (VstIntPtr)-2}) {
         trs::dispatchEntry(e, effSetBlockSize, 0, size, nullptr, 0);
         EXPECT_EQ(fx->getBlockSize(), 1024) << size;
     }
@@ -201,7 +207,8 @@ TEST(HostInput, AbsurdSettingsAreIgnoredOrLimited) {
     float* outs[2] = {o, o};
     for (VstInt32 n : {0, -1, INT32_MIN}) {
         e->processReplacing(e, ins, outs, n);
-        for (float s : o) EXPECT_EQ(s, 7.0f);
+        for (float s : o)
+            EXPECT_EQ(s, 7.0f);
     }
 }
 
@@ -230,8 +237,10 @@ TEST(HostInput, MalformedEventListsAreSkipped) {
         VstInt32 numEvents;
         VstIntPtr reserved;
         VstEvent* events[5];
-    } list{5, 0, {nullptr, reinterpret_cast<VstEvent*>(&sysex), reinterpret_cast<VstEvent*>(&junk), nullptr,
-                   reinterpret_cast<VstEvent*>(&noteOn)}};
+    } list{5,
+           0,
+           {nullptr, reinterpret_cast<VstEvent*>(&sysex), reinterpret_cast<VstEvent*>(&junk), nullptr,
+            reinterpret_cast<VstEvent*>(&noteOn)}};
     trs::dispatchEntry(fx->getAeffect(), effProcessEvents, 0, 0, &list, 0);
     EXPECT_EQ(TresselinInspector(*fx).heldNote(), 60);
     list.numEvents = -3;

@@ -15,7 +15,9 @@ using namespace trs::robust;
 
 namespace {
 
-bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
+bool isSubnormal(float x) {
+    return std::fpclassify(x) == FP_SUBNORMAL;
+}
 
 }  // namespace
 
@@ -49,7 +51,8 @@ TEST(Denormals, SilentTailLeavesNoSubnormalState) {
         TresselinInspector inspect(*fx);
         for (int b = 0; b < 20 * 44100 / block; b++) {
             fx->processReplacing(ins, outs, block);
-            for (int i = 0; i < block; i++) subnormalSamples += isSubnormal(outL[i]) + isSubnormal(outR[i]);
+            for (int i = 0; i < block; i++)
+                subnormalSamples += isSubnormal(outL[i]) + isSubnormal(outR[i]);
             for (const auto& [name, value] : inspect.stateFloats())
                 if (isSubnormal(value) && subnormalStates++ < 5) {
                     ADD_FAILURE() << name << " = " << value << " after block " << b << " (busy " << busy << ")";
@@ -98,7 +101,8 @@ TEST(Denormals, FlushedWhileProcessing) {
     const unsigned int before = _mm_getcsr();
     _mm_setcsr(0x1F80u);  // the host's default: no flushing
     float in[64], out0[64], out1[64];
-    for (float& s : in) s = 1e-40f;
+    for (float& s : in)
+        s = 1e-40f;
     float* ins[2] = {in, in};
     float* outs[2] = {out0, out1};
     fx->processReplacing(ins, outs, 64);

@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
             p.dispatch(effEditOpen, 0, 0, nullptr);
             p.dispatch(effEditIdle);
             p.setParameter(3, 0.5f);
-            if (i % 200 == 0) p.dispatch(effEditClose);  // otherwise closing the effect must take it down
+            if (i % 200 == 0)
+                p.dispatch(effEditClose);  // otherwise closing the effect must take it down
         }
         p.suspend();
         if (p.close() != 1) {

@@ -52,10 +52,12 @@ TEST(Stress, ThirtyTwoInstancesTwoAudioThreadsOneControlThread) {
                     in0[i] = level(rng);
                     in1[i] = level(rng);
                 }
-                if (rng() % 50 == 0) in0[rng() % n] = std::numeric_limits<float>::quiet_NaN();
+                if (rng() % 50 == 0)
+                    in0[rng() % n] = std::numeric_limits<float>::quiet_NaN();
                 AEffect* e = fx[k]->effect();
                 e->processReplacing(e, ins, outs, n);
-                for (VstInt32 i = 0; i < n; i++) nonFinite += !std::isfinite(out0[i]) + !std::isfinite(out1[i]);
+                for (VstInt32 i = 0; i < n; i++)
+                    nonFinite += !std::isfinite(out0[i]) + !std::isfinite(out1[i]);
                 blocks++;
             }
         }
@@ -74,7 +76,8 @@ TEST(Stress, ThirtyTwoInstancesTwoAudioThreadsOneControlThread) {
             PluginInstance& p = *fx[rng() % fx.size()];
             AEffect* e = p.effect();
             e->setParameter(e, (VstInt32)(rng() % 18), unit(rng));
-            if (rng() % 4 == 0) e->dispatcher(e, effProcessEvents, 0, 0, lists[rng() % lists.size()].events(), 0);
+            if (rng() % 4 == 0)
+                e->dispatcher(e, effProcessEvents, 0, 0, lists[rng() % lists.size()].events(), 0);
             changes++;
         }
     };
@@ -87,5 +90,6 @@ TEST(Stress, ThirtyTwoInstancesTwoAudioThreadsOneControlThread) {
     EXPECT_GE(blocks.load(), 2 * kPasses * 16);
     EXPECT_GE(changes.load(), kMinChanges);
     EXPECT_EQ(nonFinite.load(), 0);
-    for (auto& p : fx) EXPECT_EQ(p->close(), 1);
+    for (auto& p : fx)
+        EXPECT_EQ(p->close(), 1);
 }

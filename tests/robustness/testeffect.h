@@ -31,14 +31,16 @@ inline Stereo tones(size_t frames, size_t startFrame = 0) {
     return s;
 }
 
-inline std::unique_ptr<Tresselin> makeEffect() { return std::make_unique<Tresselin>(quietHost); }
+inline std::unique_ptr<Tresselin> makeEffect() {
+    return std::make_unique<Tresselin>(quietHost);
+}
 
 // Oscillator, noise, a resonant filter and every follower depth in use.
 inline void busyPatch(Tresselin& fx) {
-    const float values[][2] = {{0, 0.6f},  {2, 0.4f},  {3, 0.7f},  {4, 0.5f},  {5, 0.5f},  {6, 0.9f},
-                               {9, 0.8f},  {10, 0.8f}, {12, 0.8f}, {13, 0.7f}, {14, 1.0f}, {15, 0.5f},
-                               {16, 0.5f}, {17, 0.5f}};
-    for (const auto& v : values) fx.setParameter((VstInt32)v[0], v[1]);
+    const float values[][2] = {{0, 0.6f},  {2, 0.4f},  {3, 0.7f},  {4, 0.5f},  {5, 0.5f},  {6, 0.9f},  {9, 0.8f},
+                               {10, 0.8f}, {12, 0.8f}, {13, 0.7f}, {14, 1.0f}, {15, 0.5f}, {16, 0.5f}, {17, 0.5f}};
+    for (const auto& v : values)
+        fx.setParameter((VstInt32)v[0], v[1]);
 }
 
 inline Stereo process(Tresselin& fx, const Stereo& in, VstInt32 block = 512) {
@@ -54,13 +56,15 @@ inline Stereo process(Tresselin& fx, const Stereo& in, VstInt32 block = 512) {
 
 inline double rms(const std::vector<float>& v, size_t from, size_t to) {
     double sum = 0;
-    for (size_t i = from; i < to; i++) sum += (double)v[i] * v[i];
+    for (size_t i = from; i < to; i++)
+        sum += (double)v[i] * v[i];
     return std::sqrt(sum / (double)(to - from));
 }
 
 inline size_t countNonFinite(const Stereo& s) {
     size_t n = 0;
-    for (size_t i = 0; i < s.frames(); i++) n += !std::isfinite(s.left[i]) + !std::isfinite(s.right[i]);
+    for (size_t i = 0; i < s.frames(); i++)
+        n += !std::isfinite(s.left[i]) + !std::isfinite(s.right[i]);
     return n;
 }
 

@@ -32,12 +32,23 @@ std::string intText(VstInt32 v, VstInt32 maxLen = 8) {
 
 TEST(FloatToText, DisplayTable) {
     const FloatCase cases[] = {
-        {0.0f, "0.000000"},     {0.5f, "0.500000"},     {0.7f, "0.699999"},   {12.25f, "12.25000"},
-        {-3.5f, "-3.50000"},    {100.0f, "100.0000"},   {20000.0f, "20000.00"}, {1234567.0f, "1234567."},
-        {100000000.0f, "Huge!"}, {-10000000.0f, "Huge!"},
+        {0.0f, "0.000000"},
+        {0.5f, "0.500000"},
+        {0.7f, "0.699999"},
+        {12.25f, "12.25000"},
+        {-3.5f, "-3.50000"},
+        {100.0f, "100.0000"},
+        {20000.0f, "20000.00"},
+        {1234567.0f, "1234567."},
+        {100000000.0f, "Huge!"},
+        {-10000000.0f, "Huge!"},
         // Fraction digits are cut, never rounded; small negatives keep their sign.
-        {0.999999f, "0.999998"}, {-0.25f, "-0.25000"},   {9999999.0f, "9999999."}, {-999999.0f, "-999999."},
-        {std::numeric_limits<float>::infinity(), "Huge!"}, {-std::numeric_limits<float>::infinity(), "Huge!"},
+        {0.999999f, "0.999998"},
+        {-0.25f, "-0.25000"},
+        {9999999.0f, "9999999."},
+        {-999999.0f, "-999999."},
+        {std::numeric_limits<float>::infinity(), "Huge!"},
+        {-std::numeric_limits<float>::infinity(), "Huge!"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(floatText(c.value), c.text) << "value " << c.value;
@@ -75,9 +86,18 @@ TEST(IntToText, Table) {
         VstInt32 maxLen;
         const char* text;
     } cases[] = {
-        {-42, 8, "-42"},       {99999999, 8, "99999999"}, {100000000, 8, "Huge!"},    {0, 8, "0"},
-        {1000, 8, "1000"},     {7, 8, "7"},               {-99999999, 16, "-99999999"}, {-99999999, 8, "-9999999"},
-        {-100000000, 8, "Huge!"}, {INT_MIN, 8, "Huge!"},  {INT_MAX, 8, "Huge!"},       {123456, 3, "123"},
+        {-42, 8, "-42"},
+        {99999999, 8, "99999999"},
+        {100000000, 8, "Huge!"},
+        {0, 8, "0"},
+        {1000, 8, "1000"},
+        {7, 8, "7"},
+        {-99999999, 16, "-99999999"},
+        {-99999999, 8, "-9999999"},
+        {-100000000, 8, "Huge!"},
+        {INT_MIN, 8, "Huge!"},
+        {INT_MAX, 8, "Huge!"},
+        {123456, 3, "123"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(intText(c.value, c.maxLen), c.text) << "value " << c.value;

@@ -34,8 +34,7 @@ struct Recorder : VSTGUIEditorInterface, CControlListener {
     void doIdleStuff() override { ++idleRequests; }
     long getKnobMode() const override { return knobMode; }
     CFrame* getFrame() const override { return frame; }
-    void valueChanged(CControl* c) override
-    {
+    void valueChanged(CControl* c) override {
         log.push_back("change " + std::to_string(c->getTag()));
         values.push_back(c->getValue());
         if (probe)
@@ -51,16 +50,13 @@ struct ControlsTest : ::testing::Test {
     CBitmap* button = new CBitmap(131);
 
     ControlsTest() { rec.frame = &frame; }
-    ~ControlsTest() override
-    {
+    ~ControlsTest() override {
         handle->forget();
         strip->forget();
         button->forget();
     }
-    CVerticalSlider* addSlider(float value)
-    {
-        auto* s = new CVerticalSlider(CRect(40, 160, 56, 320), &rec, 3, 160, 290, handle, nullptr,
-                                      CPoint(0, 0));
+    CVerticalSlider* addSlider(float value) {
+        auto* s = new CVerticalSlider(CRect(40, 160, 56, 320), &rec, 3, 160, 290, handle, nullptr, CPoint(0, 0));
         s->setOffsetHandle(CPoint(1, 0));
         s->setValue(value);
         frame.addView(s);
@@ -73,9 +69,11 @@ struct ControlsTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ControlsTest, SliderHandleTopFollowsTheValue)
-{
-    struct { float value; int top; } table[] = {
+TEST_F(ControlsTest, SliderHandleTopFollowsTheValue) {
+    struct {
+        float value;
+        int top;
+    } table[] = {
         {1.f, 160}, {0.f, 290}, {0.5f, 225}, {0.25f, 257}, {0.999f, 160}, {1.5f, 160}, {-1.f, 290},
     };
     CVerticalSlider* s = addSlider(0.f);
@@ -92,8 +90,7 @@ TEST_F(ControlsTest, SliderHandleTopFollowsTheValue)
     EXPECT_EQ(c.getPixel(41 + 7, 160 + 14), hp[14 * 16 + 7]);
 }
 
-TEST_F(ControlsTest, SliderClickOnTheTrackBringsTheHandleCentreThere)
-{
+TEST_F(ControlsTest, SliderClickOnTheTrackBringsTheHandleCentreThere) {
     CVerticalSlider* s = addSlider(1.f);  // handle at 160..188
     press(48, 250, kLButton);
     // Handle top = 250 - 29/2.
@@ -105,8 +102,7 @@ TEST_F(ControlsTest, SliderClickOnTheTrackBringsTheHandleCentreThere)
     EXPECT_EQ(rec.log[2], "end 3");
 }
 
-TEST_F(ControlsTest, SliderDragMovesWithThePointerAndShiftIsTenTimesFiner)
-{
+TEST_F(ControlsTest, SliderDragMovesWithThePointerAndShiftIsTenTimesFiner) {
     CVerticalSlider* s = addSlider(0.5f);  // handle top 225
     press(48, 230, kLButton);              // on the handle: no jump
     EXPECT_FLOAT_EQ(s->getValue(), 0.5f);
@@ -125,8 +121,7 @@ TEST_F(ControlsTest, SliderDragMovesWithThePointerAndShiftIsTenTimesFiner)
     EXPECT_EQ(rec.idleRequests, 4) << "each reported move lets the host idle";
 }
 
-TEST_F(ControlsTest, CtrlClickResetsKnobsAndSliders)
-{
+TEST_F(ControlsTest, CtrlClickResetsKnobsAndSliders) {
     CVerticalSlider* s = addSlider(0.2f);
     s->setDefaultValue(0.75f);
     press(48, 170, kLButton | kControl);
@@ -144,12 +139,14 @@ TEST_F(ControlsTest, CtrlClickResetsKnobsAndSliders)
     EXPECT_EQ(rec.log.back(), "end 16");
 }
 
-TEST_F(ControlsTest, KnobShowsItsFrameAndFollowsTheMouse)
-{
+TEST_F(ControlsTest, KnobShowsItsFrameAndFollowsTheMouse) {
     auto* k = new CAnimKnob(CRect(100, 10, 132, 42), &rec, 16, strip, CPoint(0, 0));
     frame.addView(k);
     EXPECT_EQ(k->getNumSubPixmaps(), 32);
-    struct { float value; int frame; } table[] = {{0.f, 0}, {1.f, 31}, {0.5f, 15}, {0.999f, 30}};
+    struct {
+        float value;
+        int frame;
+    } table[] = {{0.f, 0}, {1.f, 31}, {0.5f, 15}, {0.999f, 30}};
     for (const auto& t : table) {
         k->setValue(t.value);
         EXPECT_EQ(k->frameIndex(), t.frame) << t.value;
@@ -181,8 +178,7 @@ TEST_F(ControlsTest, KnobShowsItsFrameAndFollowsTheMouse)
     release(101, 26);
 }
 
-TEST_F(ControlsTest, ButtonTogglesRedrawsAndThenReports)
-{
+TEST_F(ControlsTest, ButtonTogglesRedrawsAndThenReports) {
     auto* b = new COnOffButton(CRect(10, 40, 36, 58), &rec, 7, button);
     frame.addView(b);
     frame.idle();
@@ -202,12 +198,14 @@ TEST_F(ControlsTest, ButtonTogglesRedrawsAndThenReports)
     EXPECT_FLOAT_EQ(b->getValue(), 0.f) << "only the left button switches";
 }
 
-TEST_F(ControlsTest, DisplayFormatsItsValueOrAsksItsConverter)
-{
+TEST_F(ControlsTest, DisplayFormatsItsValueOrAsksItsConverter) {
     auto* d = new CParamDisplay(CRect(10, 326, 40, 340));
     frame.addView(d);
     char text[CParamDisplay::kTextSize];
-    struct { float value; const char* text; } table[] = {{0.f, "0.00"}, {0.5f, "0.50"}, {1.f, "1.00"}, {0.25f, "0.25"}};
+    struct {
+        float value;
+        const char* text;
+    } table[] = {{0.f, "0.00"}, {0.5f, "0.50"}, {1.f, "1.00"}, {0.25f, "0.25"}};
     for (const auto& t : table) {
         d->setValue(t.value);
         d->getText(text);
@@ -241,8 +239,7 @@ TEST_F(ControlsTest, DisplayFormatsItsValueOrAsksItsConverter)
     EXPECT_TRUE(rec.log.empty());
 }
 
-TEST_F(ControlsTest, FrameDrawsOnlyAtIdleAndOnlyWhatChanged)
-{
+TEST_F(ControlsTest, FrameDrawsOnlyAtIdleAndOnlyWhatChanged) {
     CVerticalSlider* s = addSlider(0.5f);
     frame.idle();
     frame.takeDirtyRegion();
@@ -261,8 +258,7 @@ TEST_F(ControlsTest, FrameDrawsOnlyAtIdleAndOnlyWhatChanged)
     EXPECT_EQ(frame.takeDirtyRegion().size(), 1u);
 }
 
-TEST_F(ControlsTest, MovedHandleLeavesNoTrace)
-{
+TEST_F(ControlsTest, MovedHandleLeavesNoTrace) {
     CBitmap* bg = new CBitmap(128);
     frame.setBackground(bg);
     CVerticalSlider* s = addSlider(1.f);

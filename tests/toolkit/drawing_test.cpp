@@ -14,8 +14,7 @@
 
 namespace {
 
-std::vector<unsigned char> resourceBytes(int id)
-{
+std::vector<unsigned char> resourceBytes(int id) {
     BitmapResource r{};
     if (!findBitmapResource(id, &r))
         return {};
@@ -23,8 +22,7 @@ std::vector<unsigned char> resourceBytes(int id)
 }
 
 // The bounding box of pixels that differ from the given colour.
-CRect inkBox(const CDrawContext& c, const CRect& area, uint32_t paper)
-{
+CRect inkBox(const CDrawContext& c, const CRect& area, uint32_t paper) {
     CRect box(area.right, area.bottom, area.left, area.top);
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x)
@@ -39,9 +37,10 @@ CRect inkBox(const CDrawContext& c, const CRect& area, uint32_t paper)
 
 }  // namespace
 
-TEST(Resources, EveryEditorBitmapIsEmbeddedAtItsSize)
-{
-    struct { int id, w, h; } table[] = {
+TEST(Resources, EveryEditorBitmapIsEmbeddedAtItsSize) {
+    struct {
+        int id, w, h;
+    } table[] = {
         {128, 691, 371}, {129, 16, 160}, {130, 16, 29}, {131, 26, 36}, {132, 4, 7}, {133, 32, 1024},
     };
     for (const auto& t : table) {
@@ -58,8 +57,7 @@ TEST(Resources, EveryEditorBitmapIsEmbeddedAtItsSize)
     EXPECT_FALSE(findBitmapResource(127, &r));
 }
 
-TEST(Resources, ButtonFacesAreLitYellowOnTopAndGreyBelow)
-{
+TEST(Resources, ButtonFacesAreLitYellowOnTopAndGreyBelow) {
     CBitmap* b = new CBitmap(131);
     const uint32_t top = b->getPixels()[9 * 26 + 13], bottom = b->getPixels()[27 * 26 + 13];
     const int tr = (top >> 16) & 255, tg = (top >> 8) & 255, tb = top & 255;
@@ -72,8 +70,7 @@ TEST(Resources, ButtonFacesAreLitYellowOnTopAndGreyBelow)
     b->forget();
 }
 
-TEST(BmpImage, RejectsDamagedFiles)
-{
+TEST(BmpImage, RejectsDamagedFiles) {
     const std::vector<unsigned char> good = resourceBytes(132);
     ASSERT_FALSE(good.empty());
     BmpImage ok;
@@ -87,12 +84,8 @@ TEST(BmpImage, RejectsDamagedFiles)
         unsigned char byte;
         size_t cut;  // bytes removed from the end
     } cases[] = {
-        {"not BM", 0, 'X', 0},
-        {"truncated pixels", 0, 'B', 8},
-        {"RLE compression", 30, 1, 0},
-        {"4 bits per pixel", 28, 4, 0},
-        {"huge width", 21, 0x7f, 0},
-        {"pixel offset past the end", 12, 0x7f, 0},
+        {"not BM", 0, 'X', 0},          {"truncated pixels", 0, 'B', 8}, {"RLE compression", 30, 1, 0},
+        {"4 bits per pixel", 28, 4, 0}, {"huge width", 21, 0x7f, 0},     {"pixel offset past the end", 12, 0x7f, 0},
     };
     for (const Damage& d : cases) {
         std::vector<unsigned char> bad = good;
@@ -106,8 +99,7 @@ TEST(BmpImage, RejectsDamagedFiles)
     EXPECT_FALSE(none.decode(nullptr, 0));
 }
 
-TEST(CBitmap, ReferenceCountingDestroysAtZero)
-{
+TEST(CBitmap, ReferenceCountingDestroysAtZero) {
     const int before = CBitmap::liveCount();
     CBitmap* b = new CBitmap(130);
     EXPECT_EQ(b->getNbReference(), 1);
@@ -126,8 +118,7 @@ TEST(CBitmap, ReferenceCountingDestroysAtZero)
     missing->forget();
 }
 
-TEST(CDrawContext, BitmapIsCopiedFromItsOffsetAndClipped)
-{
+TEST(CDrawContext, BitmapIsCopiedFromItsOffsetAndClipped) {
     std::vector<uint32_t> px(4 * 6);
     for (int i = 0; i < 24; ++i)
         px[size_t(i)] = 0xFF000000u | uint32_t(i);
@@ -142,8 +133,7 @@ TEST(CDrawContext, BitmapIsCopiedFromItsOffsetAndClipped)
     b->forget();
 }
 
-TEST(CDrawContext, TextIsCentredAndStaysInsideItsRectangle)
-{
+TEST(CDrawContext, TextIsCentredAndStaysInsideItsRectangle) {
     CDrawContext c(60, 20);
     const CRect r(10, 3, 40, 17);
     c.fillRect(CRect(0, 0, 60, 20), CColor(0, 0, 0));
@@ -162,15 +152,13 @@ TEST(CDrawContext, TextIsCentredAndStaysInsideItsRectangle)
     EXPECT_TRUE(white);
 
     CDrawContext narrow(60, 20);
-    narrow.drawStringCentred("123456789012345", CRect(20, 3, 30, 17), CColor(255, 255, 255),
-                             CFontDesc());
+    narrow.drawStringCentred("123456789012345", CRect(20, 3, 30, 17), CColor(255, 255, 255), CFontDesc());
     const CRect clipped = inkBox(narrow, CRect(0, 0, 60, 20), 0xFF000000u);
     EXPECT_GE(clipped.left, 20);
     EXPECT_LE(clipped.right, 30);
 }
 
-TEST(TextFit, NumbersLoseFractionDigitsRoundedThenThePoint)
-{
+TEST(TextFit, NumbersLoseFractionDigitsRoundedThenThePoint) {
     using V = std::vector<std::string>;
     EXPECT_EQ(shorterNumbers("440.0000"), (V{"440.000", "440.00", "440.0", "440"}));
     EXPECT_EQ(shorterNumbers("84.6478"), (V{"84.648", "84.65", "84.6", "85"}));
@@ -182,8 +170,7 @@ TEST(TextFit, NumbersLoseFractionDigitsRoundedThenThePoint)
         EXPECT_TRUE(shorterNumbers(text).empty()) << text;
 }
 
-TEST(CDrawContext, ScaleTwoDoublesEveryPixel)
-{
+TEST(CDrawContext, ScaleTwoDoublesEveryPixel) {
     std::vector<uint32_t> px(3 * 2);
     for (int i = 0; i < 6; ++i)
         px[size_t(i)] = 0xFF000000u | uint32_t(i + 1);

@@ -12,19 +12,16 @@ unsigned long fakeNow = 1000;
 std::vector<unsigned long> sleeps;
 
 struct TestEditor : AEffGUIEditor {
-    explicit TestEditor(AudioEffect* e) : AEffGUIEditor(e)
-    {
+    explicit TestEditor(AudioEffect* e) : AEffGUIEditor(e) {
         rect.bottom = 371;
         rect.right = 691;
     }
-    bool open(void* ptr) override
-    {
+    bool open(void* ptr) override {
         AEffGUIEditor::open(ptr);
         frame = new CFrame(CRect(0, 0, 691, 371), nullptr, this);
         return true;
     }
-    void close() override
-    {
+    void close() override {
         delete frame;
         frame = nullptr;
     }
@@ -35,13 +32,15 @@ struct GuiEditorTest : ::testing::Test {
     StandInEffect* effect = new StandInEffect;
     TestEditor* editor = new TestEditor(effect);  // owned by the effect
 
-    GuiEditorTest()
-    {
+    GuiEditorTest() {
         sleeps.clear();
-        IdleClock::set([] { return fakeNow; }, [](unsigned long ms) { sleeps.push_back(ms); fakeNow += ms; });
+        IdleClock::set([] { return fakeNow; },
+                       [](unsigned long ms) {
+                           sleeps.push_back(ms);
+                           fakeNow += ms;
+                       });
     }
-    ~GuiEditorTest() override
-    {
+    ~GuiEditorTest() override {
         delete effect;
         IdleClock::set(nullptr, nullptr);
     }
@@ -49,8 +48,7 @@ struct GuiEditorTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(GuiEditorTest, RegistersWithTheEffectAndReportsItsSize)
-{
+TEST_F(GuiEditorTest, RegistersWithTheEffectAndReportsItsSize) {
     EXPECT_EQ(effect->editorObject(), editor);
     EXPECT_TRUE(effect->getAeffect()->flags & effFlagsHasEditor);
     ERect* r = nullptr;
@@ -60,8 +58,7 @@ TEST_F(GuiEditorTest, RegistersWithTheEffectAndReportsItsSize)
     EXPECT_EQ(r->right, 691);
 }
 
-TEST_F(GuiEditorTest, EditGesturesReachTheHost)
-{
+TEST_F(GuiEditorTest, EditGesturesReachTheHost) {
     StandInEffect::calls().clear();
     editor->beginEdit(5);
     editor->endEdit(5);
@@ -71,8 +68,7 @@ TEST_F(GuiEditorTest, EditGesturesReachTheHost)
     EXPECT_EQ(effect->callsOf(audioMasterEndEdit)[0].index, 5);
 }
 
-TEST_F(GuiEditorTest, KnobModeIsSharedByEveryEditor)
-{
+TEST_F(GuiEditorTest, KnobModeIsSharedByEveryEditor) {
     StandInEffect other;
     TestEditor* second = new TestEditor(&other);
     EXPECT_TRUE(editor->setKnobMode(2));
@@ -81,8 +77,7 @@ TEST_F(GuiEditorTest, KnobModeIsSharedByEveryEditor)
     EXPECT_EQ(second->getKnobMode(), 0);
 }
 
-TEST_F(GuiEditorTest, IntermediateIdleKeepsItsRhythm)
-{
+TEST_F(GuiEditorTest, IntermediateIdleKeepsItsRhythm) {
     editor->open(reinterpret_cast<void*>(1));
     editor->doIdleStuff();  // first call: due at once
     EXPECT_EQ(effect->masterIdleCalls, 1);
@@ -106,8 +101,7 @@ TEST_F(GuiEditorTest, IntermediateIdleKeepsItsRhythm)
     EXPECT_EQ(sleeps.size(), 2u);
 }
 
-TEST_F(GuiEditorTest, IdleIsQuietWhileTheHostIdlesForUs)
-{
+TEST_F(GuiEditorTest, IdleIsQuietWhileTheHostIdlesForUs) {
     editor->open(reinterpret_cast<void*>(1));
     static CParamDisplay* display;
     static bool stillDirty;

@@ -30,8 +30,7 @@ bool announced = false;
 HWND host = nullptr;
 
 void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void report(const char* format, ...)
-{
+void report(const char* format, ...) {
     va_list args;
     va_start(args, format);
     std::vfprintf(stdout, format, args);
@@ -40,11 +39,12 @@ void report(const char* format, ...)
     std::fflush(stdout);
 }
 
-HWND editorWindow() { return GetWindow(host, GW_CHILD); }
+HWND editorWindow() {
+    return GetWindow(host, GW_CHILD);
+}
 
 // One edit is over when the plug-in ends it; report what it automated.
-void checkGestures()
-{
+void checkGestures() {
     const auto ends = fx->requestsWith(audioMasterEndEdit);
     if (ends.empty())
         return;
@@ -63,44 +63,41 @@ void checkGestures()
         PostQuitMessage(0);
 }
 
-LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_TIMER:
-        if (wParam == kIdleTimer && fx) {
-            fx->dispatch(effEditIdle);
-            if (++idleRounds == 20 && !announced) {
-                POINT origin = {0, 0};
-                ClientToScreen(editorWindow(), &origin);
-                RECT client;
-                GetClientRect(editorWindow(), &client);
-                report("ready %ld %ld %ld %ld", origin.x, origin.y, client.right, client.bottom);
-                announced = true;
-                fx->clearRequests();
-            } else if (announced) {
-                if (idleRounds == 70)
-                    report("settled");
-                checkGestures();
+        case WM_TIMER:
+            if (wParam == kIdleTimer && fx) {
+                fx->dispatch(effEditIdle);
+                if (++idleRounds == 20 && !announced) {
+                    POINT origin = {0, 0};
+                    ClientToScreen(editorWindow(), &origin);
+                    RECT client;
+                    GetClientRect(editorWindow(), &client);
+                    report("ready %ld %ld %ld %ld", origin.x, origin.y, client.right, client.bottom);
+                    announced = true;
+                    fx->clearRequests();
+                } else if (announced) {
+                    if (idleRounds == 70)
+                        report("settled");
+                    checkGestures();
+                }
             }
-        }
-        return 0;
-    case WM_DESTROY:
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+            return 0;
+        case WM_DESTROY:
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
-int fail(const std::string& why)
-{
+int fail(const std::string& why) {
     report("error %s", why.c_str());
     return 1;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: trs-editorhost PLUGIN [GESTURES] [SECONDS]\n");
         return 2;

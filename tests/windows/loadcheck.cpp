@@ -7,8 +7,7 @@
 
 #include "tools/host/plugininstance.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const bool expectRefusal = argc == 3 && std::strcmp(argv[1], "--expect-refusal") == 0;
     if (argc != 2 && !expectRefusal) {
         std::fprintf(stderr, "usage: trs-loadcheck [--expect-refusal] PLUGIN\n");

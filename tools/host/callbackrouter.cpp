@@ -51,8 +51,12 @@ void remove(AEffect* effect) {
     table().erase(effect);
 }
 
-CreationScope::CreationScope(PluginInstance* instance) : previous(creating) { creating = instance; }
+CreationScope::CreationScope(PluginInstance* instance) : previous(creating) {
+    creating = instance;
+}
 
-CreationScope::~CreationScope() { creating = previous; }
+CreationScope::~CreationScope() {
+    creating = previous;
+}
 
 }  // namespace trs::host::router

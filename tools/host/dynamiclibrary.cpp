@@ -16,10 +16,10 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::open(const std::string& path, st
         const DWORD code = GetLastError();
         if (error) {
             // The usual cause: a 64-bit module in a 32-bit host or the reverse.
-            const std::string why = code == ERROR_BAD_EXE_FORMAT
-                                        ? std::string(": not a module for this ") +
-                                              (sizeof(void*) == 8 ? "64" : "32") + "-bit process"
-                                        : std::string();
+            const std::string why =
+                code == ERROR_BAD_EXE_FORMAT
+                    ? std::string(": not a module for this ") + (sizeof(void*) == 8 ? "64" : "32") + "-bit process"
+                    : std::string();
             *error = "cannot load " + path + why + " (error " + std::to_string(code) + ")";
         }
         return nullptr;
@@ -27,7 +27,9 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::open(const std::string& path, st
     return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(reinterpret_cast<void*>(module)));
 }
 
-DynamicLibrary::~DynamicLibrary() { FreeLibrary(reinterpret_cast<HMODULE>(handle)); }
+DynamicLibrary::~DynamicLibrary() {
+    FreeLibrary(reinterpret_cast<HMODULE>(handle));
+}
 
 void* DynamicLibrary::symbol(const char* name) const {
     return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(handle), name));
@@ -49,7 +51,9 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::open(const std::string& path, st
     return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(handle));
 }
 
-DynamicLibrary::~DynamicLibrary() { dlclose(handle); }
+DynamicLibrary::~DynamicLibrary() {
+    dlclose(handle);
+}
 
 void* DynamicLibrary::symbol(const char* name) const {
     // Searched in this module and its dependencies only, so the host's own

@@ -22,7 +22,7 @@ struct HostRequest {
 };
 
 struct HostConfig {
-    VstIntPtr version = 2400;  // audioMasterVersion
+    VstIntPtr version = 2400;     // audioMasterVersion
     float sampleRate = 44100.0f;  // audioMasterGetSampleRate (as an integer)
     VstInt32 blockSize = 512;     // audioMasterGetBlockSize
     std::string vendor = "Tresselin";

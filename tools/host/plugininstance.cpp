@@ -147,7 +147,9 @@ std::string PluginInstance::queryText(VstInt32 opcode, VstInt32 index, VstIntPtr
     return buffer;
 }
 
-void PluginInstance::open() { dispatch(effOpen); }
+void PluginInstance::open() {
+    dispatch(effOpen);
+}
 
 VstIntPtr PluginInstance::close() {
     if (!aeffect)
@@ -170,28 +172,46 @@ void PluginInstance::setBlockSize(VstInt32 frames) {
     dispatch(effSetBlockSize, 0, frames);
 }
 
-void PluginInstance::suspend() { dispatch(effMainsChanged, 0, 0); }
+void PluginInstance::suspend() {
+    dispatch(effMainsChanged, 0, 0);
+}
 
-void PluginInstance::resume() { dispatch(effMainsChanged, 0, 1); }
+void PluginInstance::resume() {
+    dispatch(effMainsChanged, 0, 1);
+}
 
 VstIntPtr PluginInstance::canDo(const std::string& text) {
     std::string copy = text;
     return dispatch(effCanDo, 0, 0, &copy[0]);
 }
 
-std::string PluginInstance::effectName() { return queryText(effGetEffectName); }
+std::string PluginInstance::effectName() {
+    return queryText(effGetEffectName);
+}
 
-std::string PluginInstance::vendorString() { return queryText(effGetVendorString); }
+std::string PluginInstance::vendorString() {
+    return queryText(effGetVendorString);
+}
 
-std::string PluginInstance::productString() { return queryText(effGetProductString); }
+std::string PluginInstance::productString() {
+    return queryText(effGetProductString);
+}
 
-VstInt32 PluginInstance::vendorVersion() { return static_cast<VstInt32>(dispatch(effGetVendorVersion)); }
+VstInt32 PluginInstance::vendorVersion() {
+    return static_cast<VstInt32>(dispatch(effGetVendorVersion));
+}
 
-VstInt32 PluginInstance::program() { return static_cast<VstInt32>(dispatch(effGetProgram)); }
+VstInt32 PluginInstance::program() {
+    return static_cast<VstInt32>(dispatch(effGetProgram));
+}
 
-void PluginInstance::setProgram(VstInt32 program) { dispatch(effSetProgram, 0, program); }
+void PluginInstance::setProgram(VstInt32 program) {
+    dispatch(effSetProgram, 0, program);
+}
 
-std::string PluginInstance::programName() { return queryText(effGetProgramName); }
+std::string PluginInstance::programName() {
+    return queryText(effGetProgramName);
+}
 
 bool PluginInstance::editorRect(ERect& rect) {
     ERect* r = nullptr;
@@ -201,20 +221,30 @@ bool PluginInstance::editorRect(ERect& rect) {
     return true;
 }
 
-VstInt32 PluginInstance::numParameters() const { return aeffect ? aeffect->numParams : 0; }
+VstInt32 PluginInstance::numParameters() const {
+    return aeffect ? aeffect->numParams : 0;
+}
 
 void PluginInstance::setParameter(VstInt32 index, float value) {
     if (aeffect)
         aeffect->setParameter(aeffect, index, value);
 }
 
-float PluginInstance::getParameter(VstInt32 index) { return aeffect ? aeffect->getParameter(aeffect, index) : 0.0f; }
+float PluginInstance::getParameter(VstInt32 index) {
+    return aeffect ? aeffect->getParameter(aeffect, index) : 0.0f;
+}
 
-std::string PluginInstance::parameterName(VstInt32 index) { return queryText(effGetParamName, index); }
+std::string PluginInstance::parameterName(VstInt32 index) {
+    return queryText(effGetParamName, index);
+}
 
-std::string PluginInstance::parameterLabel(VstInt32 index) { return queryText(effGetParamLabel, index); }
+std::string PluginInstance::parameterLabel(VstInt32 index) {
+    return queryText(effGetParamLabel, index);
+}
 
-std::string PluginInstance::parameterDisplay(VstInt32 index) { return queryText(effGetParamDisplay, index); }
+std::string PluginInstance::parameterDisplay(VstInt32 index) {
+    return queryText(effGetParamDisplay, index);
+}
 
 void PluginInstance::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
     if (aeffect && aeffect->processReplacing)
@@ -235,7 +265,9 @@ void PluginInstance::processAccumulating(std::vector<float*> inputs, std::vector
         aeffect->process(aeffect, inputs.data(), outputs.data(), frames);
 }
 
-VstIntPtr PluginInstance::processEvents(EventList& list) { return dispatch(effProcessEvents, 0, 0, list.events()); }
+VstIntPtr PluginInstance::processEvents(EventList& list) {
+    return dispatch(effProcessEvents, 0, 0, list.events());
+}
 
 std::vector<HostRequest> PluginInstance::requests() const {
     std::lock_guard<std::mutex> lock(logLock);
@@ -251,7 +283,9 @@ std::vector<HostRequest> PluginInstance::requestsWith(VstInt32 opcode) const {
     return out;
 }
 
-size_t PluginInstance::countRequests(VstInt32 opcode) const { return requestsWith(opcode).size(); }
+size_t PluginInstance::countRequests(VstInt32 opcode) const {
+    return requestsWith(opcode).size();
+}
 
 void PluginInstance::clearRequests() {
     std::lock_guard<std::mutex> lock(logLock);

@@ -62,8 +62,7 @@ public:
     HostConfig& config() { return hostConfig; }
 
     // --- Dispatcher. Every call answers 0 once the effect is closed.
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
     // A text opcode with a 256-byte zeroed buffer; the text the plug-in wrote.
     std::string queryText(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, VstIntPtr* answer = nullptr);
 

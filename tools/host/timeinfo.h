@@ -5,7 +5,7 @@
 #include "shell/vstinterface.h"
 
 struct VstTimeInfo {
-    double samplePos;    // of the first frame of the block being processed
+    double samplePos;  // of the first frame of the block being processed
     double sampleRate;
     double nanoSeconds;  // system time
     double ppqPos;       // in quarter notes

@@ -109,10 +109,10 @@ std::vector<std::pair<std::string, float>> settings() {
     // The oscillator and the noise mostly ride on follower 1, so the synthesis
     // rises and falls with the drums; follower 2 opens the resonant filter.
     return {
-        {"OSC.Amt", 0.7f},       {"OSC.Wave", 0.4f},      {"Noise.Amt", 0.6f},  {"Noise.Color", 0.3f},
-        {"CutOff", 0.45f},       {"Resonance", 0.75f},    {"FilterType", 0.0f}, {"EF1.Smooth", 0.2f},
-        {"EF1.Osc.AM", 1.0f},    {"EF1.Noise.AM", 0.9f},  {"EF2.Smooth", 0.3f}, {"EF2.Cutoff", 0.8f},
-        {"EF2.OSC.FM", 0.55f},   {"Dry2Filter", 0.6f},    {"Dry", 0.35f},       {"Fil.KeyTrack", 0.5f},
+        {"OSC.Amt", 0.7f},      {"OSC.Wave", 0.4f},     {"Noise.Amt", 0.6f},  {"Noise.Color", 0.3f},
+        {"CutOff", 0.45f},      {"Resonance", 0.75f},   {"FilterType", 0.0f}, {"EF1.Smooth", 0.2f},
+        {"EF1.Osc.AM", 1.0f},   {"EF1.Noise.AM", 0.9f}, {"EF2.Smooth", 0.3f}, {"EF2.Cutoff", 0.8f},
+        {"EF2.OSC.FM", 0.55f},  {"Dry2Filter", 0.6f},   {"Dry", 0.35f},       {"Fil.KeyTrack", 0.5f},
         {"Osc.KeyTrack", 1.0f},
     };
 }

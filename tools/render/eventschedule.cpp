@@ -12,7 +12,9 @@ bool ScheduledEvent::isNoteOff() const {
     return kind == 0x80 || (kind == 0x90 && bytes[2] == 0);
 }
 
-void EventSchedule::add(const MidiMessage& message) { messages.push_back(message); }
+void EventSchedule::add(const MidiMessage& message) {
+    messages.push_back(message);
+}
 
 void EventSchedule::addMidiFile(const MidiFile& file) {
     messages.insert(messages.end(), file.messages.begin(), file.messages.end());

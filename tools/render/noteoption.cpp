@@ -70,8 +70,8 @@ NoteOption NoteOption::parse(const std::string& text) {
         throw fail("no ':' between time and note");
     const size_t second = text.find(':', first + 1);
     const std::string timeText = text.substr(0, first);
-    const std::string noteText = text.substr(first + 1, second == std::string::npos ? std::string::npos
-                                                                                    : second - first - 1);
+    const std::string noteText =
+        text.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
     NoteOption note;
     const Seconds start = parseSeconds(timeText, note.start);
     if (start == Seconds::TooLarge)

@@ -69,8 +69,8 @@ int findParameter(host::PluginInstance& plugin, const std::string& key) {
     if (isIndex(key)) {
         const long index = std::atol(key.c_str());
         if (index < 0 || index >= count)
-            throw RenderError("parameter index " + key + " is out of range: this plug-in has " +
-                              std::to_string(count) + " (0-" + std::to_string(count - 1) + ")");
+            throw RenderError("parameter index " + key + " is out of range: this plug-in has " + std::to_string(count) +
+                              " (0-" + std::to_string(count - 1) + ")");
         return static_cast<int>(index);
     }
     int folded = -1;

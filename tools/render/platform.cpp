@@ -37,9 +37,9 @@ constexpr size_t kSignalStackSize = 64 * 1024;
 const int kEndingSignals[] = {SIGINT, SIGTERM, SIGBREAK, SIGSEGV, SIGFPE, SIGABRT, SIGILL};
 const int kCrashSignals[] = {SIGSEGV, SIGFPE, SIGABRT, SIGILL};
 #else
-const int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGUSR1,   SIGUSR2,
-                              SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS, SIGTRAP, SIGSEGV, SIGBUS,
-                              SIGFPE,  SIGABRT, SIGILL,  SIGIO,   SIGPWR,  SIGSTKFLT};
+const int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGPIPE, SIGALRM,  SIGUSR1, SIGUSR2,
+                              SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,  SIGTRAP,  SIGSEGV, SIGBUS,
+                              SIGFPE,  SIGABRT, SIGILL,    SIGIO,   SIGPWR,  SIGSTKFLT};
 const int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGABRT, SIGILL, SIGSYS, SIGTRAP};
 #endif
 
@@ -78,16 +78,24 @@ void say(const char* text) {
 
 const char* signalName(int sig) {
     switch (sig) {
-        case SIGSEGV: return "SIGSEGV";
-        case SIGFPE: return "SIGFPE";
-        case SIGABRT: return "SIGABRT";
-        case SIGILL: return "SIGILL";
+        case SIGSEGV:
+            return "SIGSEGV";
+        case SIGFPE:
+            return "SIGFPE";
+        case SIGABRT:
+            return "SIGABRT";
+        case SIGILL:
+            return "SIGILL";
 #ifndef _WIN32
-        case SIGBUS: return "SIGBUS";
-        case SIGSYS: return "SIGSYS";
-        case SIGTRAP: return "SIGTRAP";
+        case SIGBUS:
+            return "SIGBUS";
+        case SIGSYS:
+            return "SIGSYS";
+        case SIGTRAP:
+            return "SIGTRAP";
 #endif
-        default: return "a signal";
+        default:
+            return "a signal";
     }
 }
 
@@ -113,7 +121,9 @@ extern "C" void onSignal(int sig) {
 #endif
 }
 
-extern "C" void onExit() { removePending(); }
+extern "C" void onExit() {
+    removePending();
+}
 
 void installHandlers() {
     if (handlersInstalled.exchange(true))
@@ -184,7 +194,9 @@ unsigned long processId() {
 #endif
 }
 
-void reportCrashes() { installHandlers(); }
+void reportCrashes() {
+    installHandlers();
+}
 
 int removeOnInterrupt(const std::string& path) {
     if (path.size() >= sizeof pendingPaths[0])

@@ -8,11 +8,11 @@
 namespace trs::render {
 
 struct PluginLocator {
-    std::string executable;      // this program's path
-    std::string buildExecutable; // where the build tree puts this program
-    std::string buildPlugin;     // the plug-in in the same build tree
-    std::string installedPlugin; // where `cmake --install` puts the plug-in
-    std::string home;            // the user's home directory, if any
+    std::string executable;       // this program's path
+    std::string buildExecutable;  // where the build tree puts this program
+    std::string buildPlugin;      // the plug-in in the same build tree
+    std::string installedPlugin;  // where `cmake --install` puts the plug-in
+    std::string home;             // the user's home directory, if any
 
     // The paths worth trying, best first.
     std::vector<std::string> candidates() const;

@@ -92,8 +92,7 @@ ProgramFile parseProgram(const Reader& r, size_t at, size_t end, int32_t expecte
         if (!std::isfinite(v))
             r.fail("has a value that is not a number for parameter " + std::to_string(i));
         if (v < 0.0f || v > 1.0f)
-            r.fail("has the value " + std::to_string(v) + " for parameter " + std::to_string(i) +
-                   ", outside 0..1");
+            r.fail("has the value " + std::to_string(v) + " for parameter " + std::to_string(i) + ", outside 0..1");
         p.values.push_back(v);
     }
     return p;
@@ -173,10 +172,9 @@ std::vector<uint8_t> ProgramFile::bytes() const {
 void ProgramFile::write(const std::string& path) const {
     const std::vector<uint8_t> data = bytes();
     const fs::path target(path);
-    const std::string temp =
-        (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(platform::processId()) +
-                                 ".part"))
-            .string();
+    const std::string temp = (target.parent_path() / ("." + target.filename().string() + "." +
+                                                      std::to_string(platform::processId()) + ".part"))
+                                 .string();
     const int pending = platform::removeOnInterrupt(temp);
     std::FILE* f = std::fopen(temp.c_str(), "wb");
     if (!f) {

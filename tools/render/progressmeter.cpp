@@ -16,7 +16,8 @@ void ProgressMeter::update(int64_t done, int64_t total) {
         return;
     shown = perMille;
     const int filled = perMille * kWidth / 1000;
-    const std::string bar = std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(kWidth - filled), '-');
+    const std::string bar =
+        std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(kWidth - filled), '-');
     std::fprintf(out, "\r[%s] %3d%%  %.1f / %.1f s", bar.c_str(), perMille / 10, done / rate, total / rate);
     std::fflush(out);
     drawn = true;

@@ -133,10 +133,10 @@ std::vector<BatchFile> planBatch(const RenderOptions& o) {
         const std::string key = lowered(ec ? output : resolved.string());
         for (size_t i = 0; i < keys.size(); ++i)
             if (keys[i] == key)
-                throw RenderError(sameFile(files[i].input, input)
-                                      ? "input '" + input + "' is given twice"
-                                      : "inputs '" + files[i].input + "' and '" + input + "' would both be written to '" +
-                                            output + "'; render them to different directories");
+                throw RenderError(sameFile(files[i].input, input) ? "input '" + input + "' is given twice"
+                                                                  : "inputs '" + files[i].input + "' and '" + input +
+                                                                        "' would both be written to '" + output +
+                                                                        "'; render them to different directories");
         keys.push_back(key);
         files.push_back({input, output});
     }
@@ -152,7 +152,9 @@ void checkChannels(host::PluginInstance& plugin) {
                           std::to_string(Renderer::kMaxChannels) + " outputs needed)");
 }
 
-std::string channelWord(int n) { return std::to_string(n) + (n == 1 ? " channel" : " channels"); }
+std::string channelWord(int n) {
+    return std::to_string(n) + (n == 1 ? " channel" : " channels");
+}
 
 std::string fixed(double v, int places) {
     std::ostringstream s;
@@ -334,8 +336,9 @@ int RenderApp::run(const RenderOptions& o) {
     OutputFormat format;
     std::vector<BatchFile> files;
     if (!o.format.empty() && !batch)
-        throw RenderError("--format names the format of files written to a directory; with -o FILE the "
-                          "extension does");
+        throw RenderError(
+            "--format names the format of files written to a directory; with -o FILE the "
+            "extension does");
     if (batch) {
         files = planBatch(o);
         format = OutputFormat::forPath(files.front().output, o.bits);
@@ -353,9 +356,9 @@ int RenderApp::run(const RenderOptions& o) {
         if (fs::is_directory(o.savePreset, ec) ||
             (!batchMakesIt && !fs::is_directory(presetDir.empty() ? "." : presetDir, ec)))
             throw RenderError("cannot write preset '" + o.savePreset + "': " +
-                              (fs::is_directory(o.savePreset, ec) ? "it is a directory"
-                                                                  : "directory '" + presetDir.string() +
-                                                                        "' does not exist"));
+                              (fs::is_directory(o.savePreset, ec)
+                                   ? "it is a directory"
+                                   : "directory '" + presetDir.string() + "' does not exist"));
         refuseToOverwrite(o.savePreset, "preset to save", read);
         if (renders && !batch && sameTarget(o.savePreset, o.output))
             throw RenderError("the preset to save and the output are one file ('" + o.savePreset + "')");
@@ -415,13 +418,12 @@ int RenderApp::run(const RenderOptions& o) {
                 << "vendor:   " << plugin->vendorString() << "\n"
                 << "product:  " << plugin->productString() << "\n"
                 << "version:  " << plugin->vendorVersion() << "\n"
-                << "audio:    " << plugin->effect()->numInputs << " in, " << plugin->effect()->numOutputs
-                << " out\n"
+                << "audio:    " << plugin->effect()->numInputs << " in, " << plugin->effect()->numOutputs << " out\n"
                 << "parameters (" << plugin->numParameters() << ", shown at " << kListRate << " Hz):\n";
             for (int i = 0; i < plugin->numParameters(); ++i) {
                 out << "  " << std::setw(3) << i << "  " << std::left << std::setw(14) << plugin->parameterName(i)
-                    << std::right << std::setw(10) << plugin->parameterDisplay(i) << "  "
-                    << plugin->parameterLabel(i) << "\n";
+                    << std::right << std::setw(10) << plugin->parameterDisplay(i) << "  " << plugin->parameterLabel(i)
+                    << "\n";
             }
         }
         if (!o.savePreset.empty())
@@ -437,10 +439,11 @@ int RenderApp::run(const RenderOptions& o) {
         if (!o.midiFile.empty())
             midi = std::make_unique<MidiFile>(MidiFile::load(o.midiFile));
         checkChannels(*plugin);
-        const int jobs = std::min<int>(o.jobs > 0 ? o.jobs
-                                                  : std::clamp<int>(static_cast<int>(std::thread::hardware_concurrency()),
-                                                                    1, RenderOptions::kMaxJobs),
-                                       static_cast<int>(files.size()));
+        const int jobs = std::min<int>(
+            o.jobs > 0
+                ? o.jobs
+                : std::clamp<int>(static_cast<int>(std::thread::hardware_concurrency()), 1, RenderOptions::kMaxJobs),
+            static_cast<int>(files.size()));
         if (!o.quiet) {
             out << "plug-in:  " << plugin->effectName() << " (" << pluginPath << ")\n";
             describeSettings();
@@ -451,8 +454,14 @@ int RenderApp::run(const RenderOptions& o) {
         fs::create_directories(o.output, ec);
         if (!fs::is_directory(o.output, ec))
             throw RenderError("cannot make output directory '" + o.output + "'");
-        Batch b{o, plugin->module(), plugin->config(), job, midi.get(), format,
-                o.dither == Dither::Tpdf || (o.dither == Dither::Default && format.bits == 16), {}};
+        Batch b{o,
+                plugin->module(),
+                plugin->config(),
+                job,
+                midi.get(),
+                format,
+                o.dither == Dither::Tpdf || (o.dither == Dither::Default && format.bits == 16),
+                {}};
         const auto started = std::chrono::steady_clock::now();
         const size_t failed = runBatch(b, files, jobs, out, err);
         const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -523,8 +532,8 @@ int RenderApp::run(const RenderOptions& o) {
     const double seconds = static_cast<double>(source->frameCount()) / source->sampleRate();
     if (!o.quiet) {
         out << "plug-in:  " << plugin->effectName() << " (" << pluginPath << ")\n"
-            << "input:    " << inputName << ", " << source->channelCount() << " ch, " << source->sampleRate()
-            << " Hz, " << fixed(seconds, 2) << " s\n";
+            << "input:    " << inputName << ", " << source->channelCount() << " ch, " << source->sampleRate() << " Hz, "
+            << fixed(seconds, 2) << " s\n";
         describeSettings();
         if (!schedule.empty())
             out << "midi:     " << schedule.size() << " events\n";
@@ -546,18 +555,19 @@ int RenderApp::run(const RenderOptions& o) {
         err << "tresselin-render: warning: the plug-in gave " << written.nonFinite()
             << " samples that are not numbers (NaN or infinite); they were written as 0\n";
     if (written.clipped() > 0)
-        err << "tresselin-render: warning: " << written.clipped() << " samples clipped at full scale in "
-            << format.name << " (lower the level, or write 32-bit float)\n";
+        err << "tresselin-render: warning: " << written.clipped() << " samples clipped at full scale in " << format.name
+            << " (lower the level, or write 32-bit float)\n";
     if (!o.quiet) {
         if (stats.eventsDropped > 0)
-            out << "note: " << stats.eventsDropped << " MIDI events fall after the end of the input and were not sent\n";
+            out << "note: " << stats.eventsDropped
+                << " MIDI events fall after the end of the input and were not sent\n";
         const double rendered = static_cast<double>(stats.frames) / source->sampleRate();
         out << "rendered " << fixed(rendered, 2) << " s in " << fixed(took, 3) << " s";
         if (took > 0.0)
             out << " (" << fixed(rendered / took, 1) << "x real time)";
         out << "\n"
-            << "wrote:    " << o.output << " (" << outputChannels << " ch, " << source->sampleRate()
-            << " Hz, " << format.name << (writer.converter().dithered() ? ", TPDF dither" : "") << ")\n";
+            << "wrote:    " << o.output << " (" << outputChannels << " ch, " << source->sampleRate() << " Hz, "
+            << format.name << (writer.converter().dithered() ? ", TPDF dither" : "") << ")\n";
     }
     if (!o.savePreset.empty())
         savePreset(program);

@@ -9,7 +9,9 @@
 
 namespace trs::render {
 
-int Renderer::outputChannels() const { return plugin.effect() ? plugin.effect()->numOutputs : 0; }
+int Renderer::outputChannels() const {
+    return plugin.effect() ? plugin.effect()->numOutputs : 0;
+}
 
 void Renderer::prepare(double sampleRate, const RenderJob& job) {
     plugin.setSampleRate(static_cast<float>(sampleRate));
@@ -26,8 +28,8 @@ RenderStats Renderer::run(AudioSource& source, AudioSink& sink, const RenderJob&
     const int inputs = effect->numInputs;
     const int outputs = effect->numOutputs;
     if (inputs < 0 || inputs > kMaxChannels || outputs < 1 || outputs > kMaxChannels)
-        throw RenderError("the plug-in declares " + std::to_string(inputs) + " inputs and " +
-                          std::to_string(outputs) + " outputs; cannot render through it");
+        throw RenderError("the plug-in declares " + std::to_string(inputs) + " inputs and " + std::to_string(outputs) +
+                          " outputs; cannot render through it");
     if (job.blockSize < 1 || job.blockSize > RenderJob::kMaxBlock)
         throw RenderError("block size " + std::to_string(job.blockSize) + " is outside 1.." +
                           std::to_string(RenderJob::kMaxBlock));
@@ -38,7 +40,8 @@ RenderStats Renderer::run(AudioSource& source, AudioSink& sink, const RenderJob&
     const int block = job.blockSize;
     std::vector<std::vector<float>> inBuffers(static_cast<size_t>(std::max(inputs, sourceChannels)),
                                               std::vector<float>(static_cast<size_t>(block)));
-    std::vector<std::vector<float>> outBuffers(static_cast<size_t>(outputs), std::vector<float>(static_cast<size_t>(block)));
+    std::vector<std::vector<float>> outBuffers(static_cast<size_t>(outputs),
+                                               std::vector<float>(static_cast<size_t>(block)));
     std::vector<float*> readPtrs, inPtrs, outPtrs;
     for (int c = 0; c < sourceChannels; ++c)
         readPtrs.push_back(inBuffers[static_cast<size_t>(c)].data());
@@ -46,7 +49,8 @@ RenderStats Renderer::run(AudioSource& source, AudioSink& sink, const RenderJob&
         if (c < sourceChannels)
             inPtrs.push_back(inBuffers[static_cast<size_t>(c)].data());
         else
-            inPtrs.push_back(job.nullForMissingInputs ? nullptr : inBuffers[static_cast<size_t>(sourceChannels - 1)].data());
+            inPtrs.push_back(job.nullForMissingInputs ? nullptr
+                                                      : inBuffers[static_cast<size_t>(sourceChannels - 1)].data());
     }
     for (auto& b : outBuffers)
         outPtrs.push_back(b.data());

@@ -66,10 +66,7 @@ void declare(CLI::App& app, RenderOptions& o) {
                    "the audio files to render; several go to the\ndirectory -o names, rendered in parallel")
         ->type_name("");
     app.add_option_function<std::string>(
-           "-o,--output",
-           [&o](const std::string& v) {
-               o.output = fileName("--output", v);
-           },
+           "-o,--output", [&o](const std::string& v) { o.output = fileName("--output", v); },
            std::string("where to write; the extension picks the format:\n") + OutputFormat::knownExtensions() +
                "\n(none: WAV); default for --demo: " + demo::kDefaultOutput +
                ".\nA directory (a name ending in /, made if missing; with\nseveral inputs any directory): each "

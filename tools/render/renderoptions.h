@@ -15,12 +15,12 @@ struct RenderOptions {
     static constexpr int kMaxJobs = 32;
 
     std::vector<std::string> inputs;
-    std::string output;  // a file, or with several inputs a directory
+    std::string output;      // a file, or with several inputs a directory
     std::string preset;      // a program file to load
     std::string savePreset;  // where to write the program the render used
     std::string format;      // extension of the files a batch writes, without the dot
     int jobs = 0;            // files rendered at once; 0: one per core
-    std::string plugin;  // empty: the Tresselin plug-in of this build or install
+    std::string plugin;      // empty: the Tresselin plug-in of this build or install
     std::string midiFile;
     std::vector<ParameterSetting> settings;
     std::vector<NoteOption> notes;

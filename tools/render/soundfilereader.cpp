@@ -53,11 +53,11 @@ SoundFileReader::SoundFileReader(const std::string& path) : filePath(path) {
         const int code = sf_error(nullptr);
         const std::string reason = sf_strerror(nullptr);
         if (reason.find("SF_INFO struct incomplete") != std::string::npos)
-            throw RenderError("input '" + path + "' has no usable audio (its header gives no sample rate or no channels)");
-        if (code == SF_ERR_UNRECOGNISED_FORMAT || code == SF_ERR_MALFORMED_FILE ||
-            code == SF_ERR_UNSUPPORTED_ENCODING)
-            throw RenderError("input '" + path + "' is not in a supported audio format (WAV, AIFF, FLAC, ...): " +
-                              sf_strerror(nullptr));
+            throw RenderError("input '" + path +
+                              "' has no usable audio (its header gives no sample rate or no channels)");
+        if (code == SF_ERR_UNRECOGNISED_FORMAT || code == SF_ERR_MALFORMED_FILE || code == SF_ERR_UNSUPPORTED_ENCODING)
+            throw RenderError("input '" + path +
+                              "' is not in a supported audio format (WAV, AIFF, FLAC, ...): " + sf_strerror(nullptr));
         throw RenderError("cannot read input '" + path + "': " + sf_strerror(nullptr));
     }
     if (info.channels < 1 || info.samplerate <= 0) {

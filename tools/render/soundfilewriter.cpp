@@ -28,16 +28,11 @@ struct Container {
 };
 
 const Container kContainers[] = {
-    {".wav", SF_FORMAT_WAV, "WAV", 0, true, false},
-    {".aif", SF_FORMAT_AIFF, "AIFF", 0, true, true},
-    {".aiff", SF_FORMAT_AIFF, "AIFF", 0, true, true},
-    {".aifc", SF_FORMAT_AIFF, "AIFF", 0, true, true},
-    {".flac", SF_FORMAT_FLAC, "FLAC", 24, false, false},
-    {".w64", SF_FORMAT_W64, "Wave64", 0, true, false},
-    {".rf64", SF_FORMAT_RF64, "RF64", 0, true, false},
-    {".caf", SF_FORMAT_CAF, "CAF", 0, true, false},
-    {".ogg", SF_FORMAT_OGG, "Ogg Vorbis", -1, false, false},
-    {".au", SF_FORMAT_AU, "AU", 0, true, true},
+    {".wav", SF_FORMAT_WAV, "WAV", 0, true, false},          {".aif", SF_FORMAT_AIFF, "AIFF", 0, true, true},
+    {".aiff", SF_FORMAT_AIFF, "AIFF", 0, true, true},        {".aifc", SF_FORMAT_AIFF, "AIFF", 0, true, true},
+    {".flac", SF_FORMAT_FLAC, "FLAC", 24, false, false},     {".w64", SF_FORMAT_W64, "Wave64", 0, true, false},
+    {".rf64", SF_FORMAT_RF64, "RF64", 0, true, false},       {".caf", SF_FORMAT_CAF, "CAF", 0, true, false},
+    {".ogg", SF_FORMAT_OGG, "Ogg Vorbis", -1, false, false}, {".au", SF_FORMAT_AU, "AU", 0, true, true},
 };
 
 std::string lowerExtension(const fs::path& path) {
@@ -54,8 +49,8 @@ const Container& containerFor(const std::string& path) {
     for (const auto& c : kContainers)
         if (ext == c.extension)
             return c;
-    throw RenderError("output '" + path + "': cannot write '" + ext + "' files (known: " +
-                      OutputFormat::knownExtensions() + ")");
+    throw RenderError("output '" + path + "': cannot write '" + ext +
+                      "' files (known: " + OutputFormat::knownExtensions() + ")");
 }
 
 // The file a symbolic link finally names, even one that does not exist yet.
@@ -102,8 +97,8 @@ OutputFormat OutputFormat::forPath(const std::string& path, int bits) {
     return f;
 }
 
-SoundFileWriter::SoundFileWriter(const std::string& path, int channels, double sampleRate,
-                                 const OutputFormat& format, bool dither, int64_t expectedFrames)
+SoundFileWriter::SoundFileWriter(const std::string& path, int channels, double sampleRate, const OutputFormat& format,
+                                 bool dither, int64_t expectedFrames)
     : shownPath(path), channelCount(channels), samples(std::max(format.bits, 0), dither) {
     if (channels < 1)
         throw RenderError("cannot write output '" + path + "': no channels to write");
@@ -145,8 +140,8 @@ SoundFileWriter::SoundFileWriter(const std::string& path, int channels, double s
 
     std::string openPath = finalPath;
     if (!inPlace) {
-        tempPath = (dir / ("." + target.filename().string() + "." + std::to_string(platform::processId()) + ".part"))
-                       .string();
+        tempPath =
+            (dir / ("." + target.filename().string() + "." + std::to_string(platform::processId()) + ".part")).string();
         openPath = tempPath;
         // Registered first: a signal during sf_open still removes the file.
         pendingHandle = platform::removeOnInterrupt(tempPath);

@@ -38,8 +38,8 @@ public:
     // expectedFrames (0 if unknown) lets a format with a size limit refuse a
     // render that would not fit before anything is written. Throws
     // RenderError when the file cannot be created.
-    SoundFileWriter(const std::string& path, int channels, double sampleRate, const OutputFormat& format,
-                    bool dither, int64_t expectedFrames = 0);
+    SoundFileWriter(const std::string& path, int channels, double sampleRate, const OutputFormat& format, bool dither,
+                    int64_t expectedFrames = 0);
     // Removes the temporary file if commit() was not reached.
     ~SoundFileWriter() override;
     SoundFileWriter(const SoundFileWriter&) = delete;

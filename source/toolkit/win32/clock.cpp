@@ -3,6 +3,10 @@
 
 #include "toolkit/platform.h"
 
-unsigned long platform::nowMs() { return GetTickCount(); }
+unsigned long platform::nowMs() {
+    return GetTickCount();
+}
 
-void platform::sleepMs(unsigned long ms) { Sleep(DWORD(ms)); }
+void platform::sleepMs(unsigned long ms) {
+    Sleep(DWORD(ms));
+}

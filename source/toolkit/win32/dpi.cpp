@@ -5,14 +5,13 @@
 
 #include "toolkit/platform.h"
 
-double platform::systemDpi()
-{
+double platform::systemDpi() {
     // GetDpiForSystem exists from Windows 10 1607 on; older systems give
     // the screen's logical pixels per inch.
     using GetDpiForSystemFn = UINT(WINAPI*)();
     if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
-        auto fn = reinterpret_cast<GetDpiForSystemFn>(
-            reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForSystem")));
+        auto fn =
+            reinterpret_cast<GetDpiForSystemFn>(reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForSystem")));
         if (fn)
             return double(fn());
     }

@@ -14,14 +14,12 @@ namespace {
 
 // Rebuilt files by id, kept for the life of the module: callers hold the
 // pointers we hand out.
-std::map<int, std::vector<unsigned char>>& files()
-{
+std::map<int, std::vector<unsigned char>>& files() {
     static std::map<int, std::vector<unsigned char>> cache;
     return cache;
 }
 
-size_t paletteBytes(const BITMAPINFOHEADER& h)
-{
+size_t paletteBytes(const BITMAPINFOHEADER& h) {
     size_t entries = h.biClrUsed;
     if (entries == 0 && h.biBitCount <= 8)
         entries = size_t(1) << h.biBitCount;
@@ -33,8 +31,7 @@ size_t paletteBytes(const BITMAPINFOHEADER& h)
 
 }  // namespace
 
-bool findBitmapResource(int id, BitmapResource* out)
-{
+bool findBitmapResource(int id, BitmapResource* out) {
     auto& cache = files();
     auto found = cache.find(id);
     if (found == cache.end()) {

@@ -4,10 +4,11 @@
 
 #include "toolkit/platform.h"
 
-unsigned long platform::nowMs()
-{
+unsigned long platform::nowMs() {
     using namespace std::chrono;
     return static_cast<unsigned long>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void platform::sleepMs(unsigned long ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void platform::sleepMs(unsigned long ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}

@@ -6,8 +6,7 @@
 
 #include "toolkit/platform.h"
 
-double platform::systemDpi()
-{
+double platform::systemDpi() {
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return 0.0;

@@ -3,4 +3,6 @@
 
 static AEffect record;
 
-extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback) { return &record; }
+extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback) {
+    return &record;
+}

@@ -1,2 +1,4 @@
 // A loadable library that is no plug-in: it exports no entry point.
-extern "C" __attribute__((visibility("default"))) int trsRenderNotAPlugin() { return 7; }
+extern "C" __attribute__((visibility("default"))) int trsRenderNotAPlugin() {
+    return 7;
+}

@@ -35,7 +35,9 @@ struct Probe {
     float values[kParams] = {1.0f, 0.0f, 0.0f};
 };
 
-Probe* probeOf(AEffect* e) { return static_cast<Probe*>(e->object); }
+Probe* probeOf(AEffect* e) {
+    return static_cast<Probe*>(e->object);
+}
 
 void note(AEffect* e, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void note(AEffect* e, const char* format, ...) {
@@ -183,7 +185,9 @@ void VSTCALLBACK processReplacing(AEffect* e, float** inputs, float** outputs, V
     holdIfAsked();
     const float gain = p->values[0];
     for (int c = 0; c < p->record.numOutputs; ++c) {
-        const float* in = ins == 0 ? nullptr : inputs[c < ins ? c : ins - 1] ? inputs[c < ins ? c : ins - 1] : inputs[0];
+        const float* in = ins == 0                        ? nullptr
+                          : inputs[c < ins ? c : ins - 1] ? inputs[c < ins ? c : ins - 1]
+                                                          : inputs[0];
         for (VstInt32 i = 0; i < frames; ++i)
             outputs[c][i] = in ? in[i] * gain : 0.0f;
     }

@@ -3,7 +3,9 @@
 #include "testeffect.h"
 #include "testprotocol.h"
 
-TestEditor::TestEditor(TestEffect* effect) : AEffEditor(effect), owner(effect) { effect->setEditor(this); }
+TestEditor::TestEditor(TestEffect* effect) : AEffEditor(effect), owner(effect) {
+    effect->setEditor(this);
+}
 
 void TestEditor::report(int marker, VstIntPtr value, float opt) {
     owner->hostVendorSpecific(marker, value, nullptr, opt);

@@ -15,8 +15,7 @@ const char* const kParamNames[kNumParams] = {"Gain", "Alpha", "Beta", "Gamma"};
 
 }  // namespace
 
-TestEffect::TestEffect(audioMasterCallback audioMaster, bool withEditor)
-    : AudioEffectX(audioMaster, 1, kNumParams) {
+TestEffect::TestEffect(audioMasterCallback audioMaster, bool withEditor) : AudioEffectX(audioMaster, 1, kNumParams) {
     setNumInputs(2);
     setNumOutputs(2);
     setUniqueID(fourCharCode('T', 'r', 's', 'T'));
@@ -28,7 +27,9 @@ TestEffect::TestEffect(audioMasterCallback audioMaster, bool withEditor)
     requestMidi();
 }
 
-TestEffect::~TestEffect() { hostVendorSpecific(kMarkDestroy, 0, nullptr, 0); }
+TestEffect::~TestEffect() {
+    hostVendorSpecific(kMarkDestroy, 0, nullptr, 0);
+}
 
 void TestEffect::requestMidi() {
     char text[] = "receiveVstMidiEvent";
@@ -36,9 +37,15 @@ void TestEffect::requestMidi() {
         wantEvents(1);
 }
 
-void TestEffect::open() { hostVendorSpecific(kMarkOpen, 0, nullptr, 0); }
-void TestEffect::close() { hostVendorSpecific(kMarkClose, 0, nullptr, 0); }
-void TestEffect::suspend() { hostVendorSpecific(kMarkSuspend, 0, nullptr, 0); }
+void TestEffect::open() {
+    hostVendorSpecific(kMarkOpen, 0, nullptr, 0);
+}
+void TestEffect::close() {
+    hostVendorSpecific(kMarkClose, 0, nullptr, 0);
+}
+void TestEffect::suspend() {
+    hostVendorSpecific(kMarkSuspend, 0, nullptr, 0);
+}
 
 void TestEffect::resume() {
     hostVendorSpecific(kMarkResume, 0, nullptr, 0);
@@ -120,9 +127,13 @@ void TestEffect::setProgram(VstInt32 program) {
     hostVendorSpecific(kMarkSetProgram, program, nullptr, 0);
 }
 
-void TestEffect::setProgramName(char* name) { trs::copyText(programName, name, kVstMaxProgNameLen - 1); }
+void TestEffect::setProgramName(char* name) {
+    trs::copyText(programName, name, kVstMaxProgNameLen - 1);
+}
 
-void TestEffect::getProgramName(char* name) { trs::copyText(name, programName, kVstMaxProgNameLen - 1); }
+void TestEffect::getProgramName(char* name) {
+    trs::copyText(name, programName, kVstMaxProgNameLen - 1);
+}
 
 VstInt32 TestEffect::getChunk(void** data, bool /*isPreset*/) {
     *data = values;
@@ -144,7 +155,9 @@ bool TestEffect::getProductString(char* text) {
     return true;
 }
 
-VstInt32 TestEffect::canDo(char* text) { return std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : -1; }
+VstInt32 TestEffect::canDo(char* text) {
+    return std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : -1;
+}
 
 VstIntPtr TestEffect::vendorSpecific(VstInt32 lArg, VstIntPtr /*lArg2*/, void* /*ptrArg*/, float /*floatArg*/) {
     switch (lArg) {

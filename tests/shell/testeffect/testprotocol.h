@@ -17,7 +17,7 @@ enum Marker {
     kMarkEditIdle,
     kMarkKeyDown,  // value = character, opt = virt * 1000 + modifier
     kMarkKeyUp,
-    kMarkKnobMode,  // value = mode
+    kMarkKnobMode,    // value = mode
     kMarkSetProgram,  // value = program
 };
 

@@ -6,30 +6,25 @@
 
 namespace {
 
-VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/,
-                        void* /*ptr*/, float opt)
-{
+VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/, void* /*ptr*/,
+                        float opt) {
     StandInEffect::calls().push_back({effect, opcode, index, opt});
     return opcode == audioMasterVersion ? 2400 : 1;
 }
 
 }  // namespace
 
-StandInEffect::StandInEffect(const std::string& name)
-    : AudioEffectX(recordingHost, 1, kNumParams), name(name)
-{
+StandInEffect::StandInEffect(const std::string& name) : AudioEffectX(recordingHost, 1, kNumParams), name(name) {
     for (int i = 0; i < kNumParams; ++i)
         values[i] = 0.f;
 }
 
-std::vector<HostCall>& StandInEffect::calls()
-{
+std::vector<HostCall>& StandInEffect::calls() {
     static std::vector<HostCall> log;
     return log;
 }
 
-std::vector<HostCall> StandInEffect::callsOf(VstInt32 opcode)
-{
+std::vector<HostCall> StandInEffect::callsOf(VstInt32 opcode) {
     std::vector<HostCall> out;
     for (const HostCall& c : calls())
         if (c.effect == &cEffect && c.opcode == opcode)
@@ -37,8 +32,7 @@ std::vector<HostCall> StandInEffect::callsOf(VstInt32 opcode)
     return out;
 }
 
-void StandInEffect::setParameter(VstInt32 index, float value)
-{
+void StandInEffect::setParameter(VstInt32 index, float value) {
     if (index < 0 || index >= kNumParams)
         return;
     values[index] = quantise ? float(int(value * 64.f)) / 64.f : value;
@@ -46,24 +40,20 @@ void StandInEffect::setParameter(VstInt32 index, float value)
         static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
 }
 
-float StandInEffect::getParameter(VstInt32 index)
-{
+float StandInEffect::getParameter(VstInt32 index) {
     return index >= 0 && index < kNumParams ? values[index] : 0.f;
 }
 
-void StandInEffect::getParameterDisplay(VstInt32 index, char* text)
-{
+void StandInEffect::getParameterDisplay(VstInt32 index, char* text) {
     std::snprintf(text, 24, "%s%d:%.3f", name.c_str(), int(index), double(getParameter(index)));
 }
 
-void StandInEffect::loadProgram(const float v[kNumParams])
-{
+void StandInEffect::loadProgram(const float v[kNumParams]) {
     for (int i = 0; i < kNumParams; ++i)
         setParameter(i, v[i]);
 }
 
-void StandInEffect::masterIdle()
-{
+void StandInEffect::masterIdle() {
     ++masterIdleCalls;
     if (onMasterIdle)
         onMasterIdle(this);
