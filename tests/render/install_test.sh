@@ -56,10 +56,14 @@ for f in ./usr/lib/vst/Tresselin.so ./usr/lib/lv2/Tresselin.lv2/tresselin_dsp.so
          ./usr/share/doc/tresselin/copyright; do
   grep -q " $f\$" <<<"$listing" || fail "$f missing from $deb"
 done
-dpkg-deb -f "$deb" Depends | grep -q "libsndfile1" || fail "the package does not depend on libsndfile1"
+# Outputs are read whole before they are searched: grep -q closing a pipe
+# early would make pipefail report the writer's SIGPIPE.
+depends="$(dpkg-deb -f "$deb" Depends)"
+grep -q "libsndfile1" <<<"$depends" || fail "the package does not depend on libsndfile1"
 dpkg-deb -x "$deb" "$scratch/deb"
 grep -q "SIL OPEN FONT LICENSE" "$scratch/deb/usr/share/doc/tresselin/copyright" || fail "the font's licence is not in the copyright file"
-"$scratch/deb/usr/bin/tresselin-render" --list | grep -q "^plug-in:  $scratch/deb/usr/lib/vst/Tresselin.so\$" ||
+packaged="$("$scratch/deb/usr/bin/tresselin-render" --list)"
+grep -q "^plug-in:  $scratch/deb/usr/lib/vst/Tresselin.so\$" <<<"$packaged" ||
   fail "the packaged tool does not find the packaged plug-in"
 if command -v lintian >/dev/null; then
   lintian --fail-on error "$deb" 2>&1 | grep -v "running with root privileges" || true
