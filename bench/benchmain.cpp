@@ -18,6 +18,8 @@
 // randomised sessions (parameter changes and notes between blocks, odd block
 // sizes, mono input, no second output): two builds that print the same
 // lines produced the same bits.
+#include "benchinput.h"
+
 #include <valgrind/callgrind.h>
 #include <xmmintrin.h>
 
@@ -50,23 +52,6 @@ struct Case {
 };
 
 const Case kCases[] = {{"first", false, false}, {"busy", true, false}, {"tail", false, true}};
-
-// Drum-like bursts of noise over a triangle, so followers and dynamics work.
-std::vector<float> makeInput(int frames, uint32_t seed) {
-    std::vector<float> v(frames);
-    float level = 0.0f;
-    for (int n = 0; n < frames; n++) {
-        if (n % (kRate / 4) == 0)
-            level = (n % kRate == 0) ? 0.9f : 0.5f;
-        seed = seed * 1664525u + 1013904223u;
-        const float white = (float)(int32_t)seed * (1.0f / 2147483648.0f);
-        const int phase = n % 400;
-        const float tri = (float)(phase < 200 ? phase - 100 : 300 - phase) * 0.01f;
-        v[n] = level * (0.6f * tri + 0.4f * white);
-        level *= 0.9997f;
-    }
-    return v;
-}
 
 // Nanoseconds of CPU time this thread has used.
 double cpuNow() {
@@ -140,7 +125,7 @@ struct Result {
 Result measure(const std::string& path, const Case& c, int seconds, int reps, bool instructions, int shortBlock) {
     Result result;
     const int frames = seconds * kRate;
-    std::vector<float> l = makeInput(frames, 1), r = makeInput(frames, 2);
+    std::vector<float> l = makeBenchInput(frames, 1), r = makeBenchInput(frames, 2);
     std::vector<float> ol(frames), orr(frames);
     std::vector<float> silence(frames, 0.0f), silenceR(frames, 0.0f);
     std::vector<StereoPair> floorInput;
@@ -167,7 +152,7 @@ Result measure(const std::string& path, const Case& c, int seconds, int reps, bo
             if (c.ownParameters)
                 applyBusy(fx);
             if (c.tail) {
-                std::vector<float> loudL = makeInput(kRate, 3), loudR = makeInput(kRate, 4);
+                std::vector<float> loudL = makeBenchInput(kRate, 3), loudR = makeBenchInput(kRate, 4);
                 std::vector<float> a(kRate), b(kRate);
                 run(fx, loudL, loudR, a, b, kRate, block);
             }
@@ -225,7 +210,7 @@ bool prepare(PluginInstance& fx) {
 
 uint64_t digestCase(const std::string& path, const Case& c) {
     const int frames = 2 * kRate;
-    std::vector<float> l = makeInput(frames, 1), r = makeInput(frames, 2), ol(frames), orr(frames);
+    std::vector<float> l = makeBenchInput(frames, 1), r = makeBenchInput(frames, 2), ol(frames), orr(frames);
     std::vector<float> silence(frames, 0.0f), silenceR(frames, 0.0f);
     auto loaded = PluginInstance::load(path, HostConfig{});
     if (!loaded)
@@ -236,7 +221,7 @@ uint64_t digestCase(const std::string& path, const Case& c) {
         applyBusy(fx);
     Digest d;
     if (c.tail) {
-        std::vector<float> loudL = makeInput(kRate, 3), loudR = makeInput(kRate, 4), a(kRate), b(kRate);
+        std::vector<float> loudL = makeBenchInput(kRate, 3), loudR = makeBenchInput(kRate, 4), a(kRate), b(kRate);
         run(fx, loudL, loudR, a, b, kRate);
         d.add(a.data(), kRate);
         d.add(b.data(), kRate);
@@ -251,7 +236,7 @@ uint64_t digestCase(const std::string& path, const Case& c) {
 uint64_t digestRandom(const std::string& path, uint32_t seed) {
     Rng rng{seed};
     const int frames = kRate;
-    std::vector<float> l = makeInput(frames, seed * 2 + 5), r = makeInput(frames, seed * 2 + 6);
+    std::vector<float> l = makeBenchInput(frames, seed * 2 + 5), r = makeBenchInput(frames, seed * 2 + 6);
     // Loud stretches, exact silence and a few non-finite samples.
     for (int n = 0; n < frames; n++) {
         if ((n / 4000) % 5 == 3)

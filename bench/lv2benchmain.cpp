@@ -4,6 +4,8 @@
 // DPF-built plug-ins such as Debian's Zam ones require.
 //
 //   trs-lv2-bench [--reps N] [--seconds S] URI...     (plug-ins from LV2_PATH)
+#include "benchinput.h"
+
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
@@ -37,23 +39,6 @@ LV2_URID map(LV2_URID_Map_Handle, const char* uri) {
 }
 const char* unmap(LV2_URID_Unmap_Handle, LV2_URID urid) {
     return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
-}
-
-// The input of trs-bench: drum-like bursts of noise over a triangle.
-std::vector<float> makeInput(int frames, uint32_t seed) {
-    std::vector<float> v(frames);
-    float level = 0.0f;
-    for (int n = 0; n < frames; n++) {
-        if (n % (kRate / 4) == 0)
-            level = (n % kRate == 0) ? 0.9f : 0.5f;
-        seed = seed * 1664525u + 1013904223u;
-        const float white = (float)(int32_t)seed * (1.0f / 2147483648.0f);
-        const int phase = n % 400;
-        const float tri = (float)(phase < 200 ? phase - 100 : 300 - phase) * 0.01f;
-        v[n] = level * (0.6f * tri + 0.4f * white);
-        level *= 0.9997f;
-    }
-    return v;
 }
 
 struct Ports {
@@ -180,7 +165,7 @@ int main(int argc, char** argv) {
     LilvWorld* world = lilv_world_new();
     lilv_world_load_all(world);
     const LilvPlugins* all = lilv_world_get_all_plugins(world);
-    const std::vector<float> input = makeInput((int)(seconds * kRate), 0x1234567u);
+    const std::vector<float> input = makeBenchInput((int)(seconds * kRate), 0x1234567u);
     std::printf("%-28s %10s %12s\n", "plug-in", "ns/frame", "x real time");
     int status = 0;
     for (const std::string& uri : wanted) {
